@@ -1,0 +1,25 @@
+// Routines that the exports share: result strings and keyword arguments.
+#pragma once
+
+#include <stddef.h>
+#include <windows.h>
+
+// Copies text into a new movable global block of exactly its length plus one byte and returns
+// the block unlocked; the host takes it over. 0 only when the block cannot be allocated.
+HGLOBAL StringToGlobal(const char *text);
+
+// One row of a keyword table: the word as scripts write it and what it stands for.
+struct Keyword {
+    const char *word;
+    int value;
+};
+
+// The value of the first row whose word equals text as a whole string, where only the ASCII
+// letters a-z are folded to capitals; fallback when no row matches.
+int LookUpKeyword(const char *text, const Keyword *table, size_t rows, int fallback);
+
+template <size_t Rows>
+int LookUpKeyword(const char *text, const Keyword (&table)[Rows], int fallback)
+{
+    return LookUpKeyword(text, table, Rows, fallback);
+}

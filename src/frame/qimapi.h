@@ -1,0 +1,17 @@
+// The exports of QIMAPI.dll as the host calls them: standard call, one 32-bit slot per argument.
+// exports.table describes each one to the host; the linker holds the two to the same argument count.
+#pragma once
+
+#include <windows.h>
+
+extern "C" {
+
+// Window state and lookup
+LRESULT WINAPI SendMsg(HWND window, DWORD message, DWORD wParam, LPARAM lParam);
+int WINAPI GetWindowState(HWND window);
+void WINAPI SetWindowState(HWND window, const char *state);
+HWND WINAPI ActiveWindow(void);
+HWND WINAPI GetWindowHandle(const char *className, const char *caption);
+void WINAPI SetWindowTitle(HWND window, const char *title);
+
+}

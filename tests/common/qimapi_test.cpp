@@ -1,0 +1,106 @@
+#include "common/qimapi_test.h"
+
+#include <string.h>
+
+namespace qimapi_test {
+
+static const char kTestWindowClass[] = "QimapiTestWindow";
+
+TestWindow::TestWindow(const char *title, DWORD style, HWND owner)
+{
+    static ATOM registered = [] {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+        wc.lpszClassName = kTestWindowClass;
+        return RegisterClassA(&wc);
+    }();
+    EXPECT_TRUE(registered);
+    hwnd_ = CreateWindowExA(0, kTestWindowClass, title, style, 100, 100, 320, 200, owner, 0,
+                            GetModuleHandleA(nullptr), this);
+    EXPECT_TRUE(hwnd_);
+}
+
+void TestWindow::ShowActive()
+{
+    ShowWindow(hwnd_, SW_SHOW);
+    SetForegroundWindow(hwnd_);
+    SetActiveWindow(hwnd_);
+    Pump();
+    EXPECT_EQ(GetActiveWindow(), hwnd_);
+}
+
+void TestWindow::Destroy()
+{
+    if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
+    hwnd_ = 0;
+    Pump();
+}
+
+size_t TestWindow::Count(UINT message) const
+{
+    size_t n = 0;
+    for (const SeenMessage &m : seen_) n += m.message == message;
+    return n;
+}
+
+LRESULT CALLBACK TestWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        auto *create = reinterpret_cast<CREATESTRUCTA *>(lParam);
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto *self = reinterpret_cast<TestWindow *>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (self && (message >= WM_USER || message == WM_CLOSE || message == WM_NCACTIVATE))
+        self->seen_.push_back({message, wParam, lParam});
+    if (message >= WM_USER) return static_cast<LRESULT>(lParam ^ 0x5A5A);   // proves who answered
+    if (message == WM_CLOSE && self && !self->closes) return 0;
+    if (message == WM_NCDESTROY && self) self->hwnd_ = 0;
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+static void **FindImportSlot(HMODULE module, const char *dll, const char *function)
+{
+    BYTE *base = reinterpret_cast<BYTE *>(module);
+    if (!base) return nullptr;
+    auto *dos = reinterpret_cast<IMAGE_DOS_HEADER *>(base);
+    auto *nt = reinterpret_cast<IMAGE_NT_HEADERS *>(base + dos->e_lfanew);
+    DWORD rva = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    if (!rva) return nullptr;
+    for (auto *d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR *>(base + rva); d->Name; ++d) {
+        if (_stricmp(reinterpret_cast<char *>(base + d->Name), dll)) continue;
+        auto *names = reinterpret_cast<IMAGE_THUNK_DATA *>(base + d->OriginalFirstThunk);
+        auto *slots = reinterpret_cast<IMAGE_THUNK_DATA *>(base + d->FirstThunk);
+        for (; names->u1.AddressOfData; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+            auto *byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME *>(base + names->u1.AddressOfData);
+            if (!strcmp(reinterpret_cast<char *>(byName->Name), function))
+                return reinterpret_cast<void **>(&slots->u1.Function);
+        }
+    }
+    return nullptr;
+}
+
+ImportPatch::ImportPatch(HMODULE module, const char *dll, const char *function, void *replacement)
+    : slot_(FindImportSlot(module, dll, function))
+{
+    if (!slot_) return;
+    original_ = *slot_;
+    Write(replacement);
+}
+
+ImportPatch::~ImportPatch()
+{
+    if (slot_) Write(original_);
+}
+
+void ImportPatch::Write(void *value)
+{
+    DWORD old;
+    VirtualProtect(slot_, sizeof value, PAGE_READWRITE, &old);
+    *slot_ = value;
+    VirtualProtect(slot_, sizeof value, old, &old);
+}
+
+}  // namespace qimapi_test

@@ -1,0 +1,109 @@
+// What the tests share: the DLL loaded as the host loads it, its exports by name, result
+// strings taken over as the host takes them, real windows, and import patching for the few
+// call-level facts that cannot be observed otherwise.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "frame/qimapi.h"
+
+namespace qimapi_test {
+
+inline HMODULE Dll()
+{
+    static HMODULE dll = LoadLibraryA("QIMAPI.dll");
+    return dll;
+}
+
+// An export found by name in the loaded DLL, typed after its declaration in qimapi.h.
+template <class Fn>
+Fn Export(const char *name)
+{
+    FARPROC address = Dll() ? GetProcAddress(Dll(), name) : nullptr;
+    EXPECT_TRUE(address) << "QIMAPI.dll does not export " << name;
+    return reinterpret_cast<Fn>(reinterpret_cast<void *>(address));
+}
+#define QIMAPI(name) ::qimapi_test::Export<decltype(&::name)>(#name)
+
+// Takes over a result string as the host does, after checking the block's promises: movable,
+// unlocked, exactly the text's length plus one byte. Returns the text and frees the block.
+inline std::string TakeResultString(HGLOBAL block)
+{
+    EXPECT_TRUE(block) << "no result string";
+    if (!block) return "";
+    EXPECT_EQ(GlobalFlags(block) & GMEM_LOCKCOUNT, 0u) << "result string returned locked";
+    const char *text = static_cast<const char *>(GlobalLock(block));
+    EXPECT_NE(static_cast<const void *>(text), static_cast<void *>(block)) << "block is fixed";
+    std::string result = text ? text : "";
+    EXPECT_EQ(GlobalSize(block), result.size() + 1);
+    GlobalUnlock(block);
+    GlobalFree(block);
+    return result;
+}
+
+// Dispatches everything waiting in the thread's queue.
+inline void Pump()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, 0, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+struct SeenMessage {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+// A real top-level window of the test thread that records the messages at or above WM_USER and
+// WM_CLOSE, WM_NCACTIVATE, and may refuse to close.
+class TestWindow {
+public:
+    explicit TestWindow(const char *title = "QIMAPI test window", DWORD style = WS_OVERLAPPEDWINDOW,
+                        HWND owner = 0);
+    ~TestWindow() { Destroy(); }
+    TestWindow(const TestWindow &) = delete;
+    TestWindow &operator=(const TestWindow &) = delete;
+
+    HWND hwnd() const { return hwnd_; }
+    // Shows the window and makes it the test thread's active window.
+    void ShowActive();
+    void Destroy();
+    const std::vector<SeenMessage> &seen() const { return seen_; }
+    size_t Count(UINT message) const;
+    bool closes = true;   // false: WM_CLOSE is ignored, as a window that asks first may do
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    HWND hwnd_ = 0;
+    std::vector<SeenMessage> seen_;
+};
+
+// Replaces one import of a module for the life of the object (the module calls its imports
+// through its import address table, so the replacement sees every call the module makes).
+class ImportPatch {
+public:
+    ImportPatch(HMODULE module, const char *dll, const char *function, void *replacement);
+    ~ImportPatch();
+    ImportPatch(const ImportPatch &) = delete;
+    ImportPatch &operator=(const ImportPatch &) = delete;
+    bool ok() const { return slot_ != nullptr; }
+    // Before FreeLibrary: the slot goes away with the module.
+    void release() { slot_ = nullptr; }
+    template <class Fn>
+    Fn original() const { return reinterpret_cast<Fn>(original_); }
+
+private:
+    void Write(void *value);
+    void **slot_;
+    void *original_ = nullptr;
+};
+
+}  // namespace qimapi_test

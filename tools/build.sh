@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds QIMAPI.dll and everything else into build/, and prints the
+# folder whose programs this machine can run under Wine: build/ itself, or build/x64 where
+# 32-bit code cannot run (see wine-session.sh).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tools/setup.sh >&2
+cmake -S . -B build -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
+cmake --build build -j2 >&2
+. tools/wine-session.sh
+if [ "$WINEARCH" = win32 ]; then
+    echo build
+else
+    cmake -S . -B build/x64 -DCMAKE_TOOLCHAIN_FILE="$QIMAPI_TEST_TOOLCHAIN" \
+        -DQIMAPI_PRODUCT_DLL="$PWD/build/bin/QIMAPI.dll" >/dev/null
+    cmake --build build/x64 -j2 >&2
+    echo build/x64
+fi

@@ -1,0 +1,48 @@
+# Sourced by demo.sh and test.sh: a headless display, a Wine prefix inside the build folder and
+# a persistent Wine server, so that test programs start in a fraction of a second.
+#
+# QIMAPI.dll is 32-bit and is tested in a 32-bit prefix. Some virtual machines cannot execute
+# 32-bit x86 code at all (no compatibility mode: every i386 binary fails with "Exec format
+# error"); there the same sources are built as 64-bit programs and run in a 64-bit prefix.
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"   # no Mono or Gecko installers
+
+if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    export WINEARCH=win32 WINE=wine QIMAPI_TEST_TOOLCHAIN=cmake/mingw-i686.cmake
+else
+    export WINEARCH=win64 WINE=/usr/lib/wine/wine64 QIMAPI_TEST_TOOLCHAIN=cmake/mingw-x86_64.cmake
+    export WINELOADER=$WINE
+fi
+
+wine_session_start() {            # $1 = build folder; its bin/desktop_keeper.exe must be built
+    local build=$1 f
+    export WINEPREFIX="$build/wineprefix"
+    f=$(mktemp)                   # Xvfb picks a free display and writes its number to fd 3
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$f" >/dev/null 2>&1 &
+    XVFB_PID=$!
+    for _ in $(seq 100); do [ -s "$f" ] && break; sleep 0.05; done
+    export DISPLAY=":$(head -1 "$f")"
+    rm -f "$f"
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        $WINE wineboot -i </dev/null >/dev/null 2>&1
+        # Unmanaged windows: without a window manager, hiding a managed window waits 2 s.
+        printf '%s\n' REGEDIT4 '' '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' \
+            > "$build/prefix.reg"
+        $WINE regedit /S "$build/prefix.reg" </dev/null >/dev/null 2>&1
+        wineserver -w
+    fi
+    wineserver -p                 # persistent; returns at once
+    # The first process of a server starts Wine's services, which inherit its output: start
+    # them from a process without pipes, or ctest waits for them.
+    $WINE cmd /c exit </dev/null >/dev/null 2>&1
+    $WINE "$build/bin/desktop_keeper.exe" </dev/null >/dev/null 2>&1 &
+    KEEPER_PID=$!
+}
+
+wine_session_stop() {
+    [ -n "${KEEPER_PID:-}" ] && kill "$KEEPER_PID" 2>/dev/null
+    wineserver -k 2>/dev/null     # ends this prefix's processes and writes its registry
+    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null
+    wait 2>/dev/null
+    return 0
+}
