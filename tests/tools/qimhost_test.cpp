@@ -1,0 +1,336 @@
+// The command-line host as a user runs it: qimhost.exe started from the bin folder, beside
+// QIMAPI.dll and the fixture DLLs, with its output, error line and exit status read back.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+const char kFixture[] = "qimhost_fixture.dll";
+const DWORD kTimeoutMs = 20000;
+
+struct Outcome {
+    DWORD status;
+    std::string out;
+    std::string err;
+};
+
+// Quotes one argument so that the C runtime hands it to main unchanged: quotes are escaped, and
+// backslashes doubled where a quote follows them.
+std::string Quote(const std::string &argument)
+{
+    std::string quoted = "\"";
+    size_t backslashes = 0;
+    for (char c : argument) {
+        if (c == '"') quoted.append(backslashes + 1, '\\');
+        backslashes = c == '\\' ? backslashes + 1 : 0;
+        quoted += c;
+    }
+    quoted.append(backslashes, '\\');
+    return quoted + "\"";
+}
+
+// Reads a pipe until every writer has closed it.
+void Drain(HANDLE pipe, std::string *text)
+{
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(pipe, buffer, sizeof buffer, &got, nullptr) && got) text->append(buffer, got);
+}
+
+// A pipe whose write end the child inherits as one of its standard handles.
+struct ChildPipe {
+    ChildPipe()
+    {
+        SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+        EXPECT_TRUE(CreatePipe(&read, &write, &inherit, 0));
+        SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+    }
+    ~ChildPipe()
+    {
+        CloseHandle(read);
+        CloseWrite();
+    }
+    // Once the child has its copy: the reader sees the end when the child's copy closes.
+    void CloseWrite()
+    {
+        if (write) CloseHandle(write);
+        write = nullptr;
+    }
+    HANDLE read = nullptr;
+    HANDLE write = nullptr;
+};
+
+// Runs qimhost.exe with these arguments and waits for it, ending it if it hangs.
+Outcome Qimhost(const std::vector<std::string> &arguments)
+{
+    std::string commandLine = "qimhost.exe";
+    for (const std::string &argument : arguments) commandLine += " " + Quote(argument);
+    ChildPipe out, err;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = out.write;
+    startup.hStdError = err.write;
+    PROCESS_INFORMATION child = {};
+    Outcome outcome = {~0u, "", ""};
+    BOOL started = CreateProcessA("qimhost.exe", &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                  nullptr, &startup, &child);
+    out.CloseWrite();
+    err.CloseWrite();
+    if (!started) {
+        ADD_FAILURE() << "cannot start qimhost.exe, error " << GetLastError();
+        return outcome;
+    }
+    std::thread outReader(Drain, out.read, &outcome.out), errReader(Drain, err.read, &outcome.err);
+    if (WaitForSingleObject(child.hProcess, kTimeoutMs) != WAIT_OBJECT_0) {
+        ADD_FAILURE() << "qimhost did not finish: " << commandLine;
+        TerminateProcess(child.hProcess, 99);
+        WaitForSingleObject(child.hProcess, kTimeoutMs);
+    }
+    outReader.join();
+    errReader.join();
+    GetExitCodeProcess(child.hProcess, &outcome.status);
+    CloseHandle(child.hThread);
+    CloseHandle(child.hProcess);
+    return outcome;
+}
+
+Outcome CallFixture(const std::string &call)
+{
+    return Qimhost({"--dll", kFixture, "call", call});
+}
+
+void ExpectSuccess(const Outcome &outcome, const std::string &out)
+{
+    EXPECT_EQ(outcome.status, 0u);
+    EXPECT_EQ(outcome.out, out);
+    EXPECT_EQ(outcome.err, "");
+}
+
+// Refused: a non-zero status, nothing on stdout, and one line on stderr that names the problem.
+void ExpectRefusal(const Outcome &outcome, const std::string &problem)
+{
+    EXPECT_NE(outcome.status, 0u);
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_EQ(outcome.err.rfind("qimhost: ", 0), 0u) << outcome.err;
+    const bool oneLine = !outcome.err.empty() && outcome.err.find('\n') == outcome.err.size() - 1;
+    EXPECT_TRUE(oneLine) << outcome.err;
+    EXPECT_NE(outcome.err.find(problem), std::string::npos) << "expected \"" << problem << "\" in " << outcome.err;
+}
+
+std::vector<std::string> Lines(const std::string &text)
+{
+    std::vector<std::string> lines;
+    for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start));
+    return lines;
+}
+
+struct Case {
+    const char *call;
+    const char *expected;   // output, or for a refusal what its error line names
+};
+
+void ExpectFixtureOutputs(const std::vector<Case> &cases)
+{
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.call);
+        ExpectSuccess(CallFixture(c.call), c.expected);
+    }
+}
+
+void ExpectFixtureRefusals(const std::vector<Case> &cases)
+{
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.call);
+        ExpectRefusal(CallFixture(c.call), c.expected);
+    }
+}
+
+TEST(QimhostUsage, NoArgumentsPrintsUsageAndExitsTwo)
+{
+    Outcome outcome = Qimhost({});
+    EXPECT_EQ(outcome.status, 2u);
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_EQ(outcome.err.rfind("usage: qimhost", 0), 0u) << outcome.err;
+}
+
+TEST(QimhostList, PrintsEveryPrototypeLineInFunctionListOrder)
+{
+    Outcome outcome = Qimhost({"list"});
+    std::vector<std::string> lines = Lines(outcome.out);
+    EXPECT_EQ(outcome.status, 0u);
+    EXPECT_EQ(outcome.err, "");
+    ASSERT_EQ(lines.size(), 53u) << outcome.out;
+    EXPECT_EQ(lines.front(), "SetWindowTitle( WindowHandle , Title )");
+    EXPECT_EQ(lines[18], "Result := FindAppWindow( Class, Caption )");   // the list's order, not the alphabet's
+    EXPECT_EQ(lines.back(), "Result := SendMsg( Wnd , Msg , wParam , lParam )");
+}
+
+// Names match in any case; every help line ends in "\n", whether or not the text ends in CR LF.
+TEST(QimhostHelp, PrintsWholeHelpText)
+{
+    const Case cases[] = {
+        {"getwindowstate",
+         "State := GetWindowState( WindowHandle )\n\nReturns the state of the specified window.\n"
+         "Can return:\n0 - window doesn't exist\n1 - window is normal\n2 - window is iconized\n"
+         "3 - window is maximized\n"},
+        {"ACTIVEWINDOW", "Result := ActiveWindow()\n\nReturns the handle of the active window.\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.call);
+        ExpectSuccess(Qimhost({"help", c.call}), c.expected);
+    }
+}
+
+TEST(QimhostCall, PrintsResultByItsLetter)
+{
+    ExpectFixtureOutputs({
+        {"Add(2, 3)", "5\n"},                                // I
+        {"Add(0xFFFFFFFF, 0)", "-1\n"},                      // I: signed
+        {"Negate(5)", "-5\n"},                               // L: signed
+        {"Handle(0xFFFFFFFF)", "4294967295\n"},              // W: unsigned
+        {"Echo(\"result string\")", "result string\n"},      // S: the block's text
+        {"Echo(\"\")", "\n"},                                // S: 0 is no text, an empty line
+        {"Nothing()", ""},                                   // V: nothing at all
+        {"  add ( 1 ,2 )  ", "3\n"},                         // any case, spaces between the parts
+    });
+}
+
+TEST(QimhostCall, ReadsLiteralsAsScriptsWriteThem)
+{
+    ExpectFixtureOutputs({
+        {"Add(0x10, -0x1)", "15\n"},
+        {"Add(-2147483648, 0)", "-2147483648\n"},
+        {"Handle(4294967295)", "4294967295\n"},
+        {"Handle(-1)", "4294967295\n"},
+        {"Negate(0x7fffffff)", "-2147483647\n"},
+        {"Echo(\"say \"\"hi\"\"\")", "say \"hi\"\n"},
+        {"Echo(\"C:\\dir\\\")", "C:\\dir\\\n"},
+        {"Echo(\"a, b) *.dll\")", "a, b) *.dll\n"},
+    });
+}
+
+TEST(QimhostCall, CallsQimapiExports)
+{
+    ExpectSuccess(Qimhost({"call", "GetWindowState(0)"}), "0\n");
+    ExpectSuccess(Qimhost({"call", "ActiveWindow()"}), "0\n");   // qimhost has no windows
+    ExpectSuccess(Qimhost({"call", "GetWindowHandle(\"\", \"No window has this caption\")"}), "0\n");
+}
+
+TEST(QimhostCall, RefusesMalformedCalls)
+{
+    ExpectFixtureRefusals({
+        {"", "expected a function name"},
+        {"Add 1, 2", "expected '('"},
+        {"Add(1 2)", "expected ')'"},
+        {"Add(1,)", "expected a number or a \"text\""},
+        {"Add(x, 1)", "expected a number or a \"text\""},
+        {"Add(1, 2) 3", "unexpected text after ')'"},
+        {"Echo(\"open)", "unterminated text"},
+        {"Add(1x, 2)", "malformed number 1x"},
+        {"Add(0x, 2)", "malformed number 0x"},
+        {"Add(--1, 2)", "malformed number --1"},
+        {"Add(4294967296, 0)", "out of 32-bit range"},
+        {"Add(0x100000000, 0)", "out of 32-bit range"},
+        {"Add(-2147483649, 0)", "out of 32-bit range"},
+    });
+}
+
+TEST(QimhostCall, RefusesCallsTheirDescriptorsDoNotAllow)
+{
+    ExpectFixtureRefusals({
+        {"Subtract(1, 2)", "unknown function Subtract"},
+        {"Add(1)", "Add takes 2 argument(s), not 1"},
+        {"Add(1, 2, 3)", "Add takes 2 argument(s), not 3"},
+        {"Nothing(0)", "Nothing takes 0 argument(s), not 1"},
+        {"Add(\"1\", 2)", "argument 1 of Add must be a number"},
+        {"Echo(1)", "argument 1 of Echo must be a \"text\""},
+        {"Ghost()", "describes Ghost but does not export it"},
+    });
+}
+
+TEST(QimhostCall, RefusesAnExportThatLeavesTheStackUnbalanced)
+{
+    // 64-bit callers remove the arguments themselves, so no export can unbalance the stack there.
+    if (sizeof(void *) == 8) GTEST_SKIP() << "only 32-bit standard calls can leave the stack unbalanced";
+    ExpectRefusal(CallFixture("Liar(1, 2)"), "left the stack unbalanced by 4 bytes");
+}
+
+TEST(QimhostErrors, RefusesBadCommandLinesAndDlls)
+{
+    struct CommandLineCase {
+        std::vector<std::string> words;
+        const char *problem;
+    };
+    const CommandLineCase cases[] = {
+        {{"frob"}, "unknown command 'frob'"},
+        {{"list", "extra"}, "usage: qimhost [--dll PATH] list"},
+        {{"help"}, "usage: qimhost [--dll PATH] help NAME"},
+        {{"--dll"}, "--dll needs a path"},
+        {{"help", "NoSuchFunction"}, "unknown function NoSuchFunction"},
+        {{"--dll", "no_such.dll", "list"}, "cannot load no_such.dll"},
+        {{"--dll", "qimhost_bare.dll", "list"}, "qimhost_bare.dll has no DLL_HEADER function list"},
+        {{"run", "no_such_script.qim"}, "cannot open no_such_script.qim"},
+    };
+    for (const CommandLineCase &c : cases) {
+        SCOPED_TRACE(c.problem);
+        ExpectRefusal(Qimhost(c.words), c.problem);
+    }
+}
+
+// A script in %TEMP%, deleted at the end of the test.
+class Script {
+public:
+    explicit Script(const std::string &text)
+    {
+        char folder[MAX_PATH], path[MAX_PATH];
+        EXPECT_TRUE(GetTempPathA(MAX_PATH, folder) && GetTempFileNameA(folder, "qim", 0, path));
+        path_ = path;
+        FILE *file = fopen(path, "wb");
+        EXPECT_TRUE(file);
+        if (!file) return;
+        fwrite(text.data(), 1, text.size(), file);
+        fclose(file);
+    }
+    ~Script() { DeleteFileA(path_.c_str()); }
+    Script(const Script &) = delete;
+    Script &operator=(const Script &) = delete;
+    const std::string &path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+TEST(QimhostRun, EchoesEachCallWithItsResult)
+{
+    Script script("# comment\r\n\r\nAdd(1, 2)\r\n   \n  # indented comment\nNothing()\nEcho(\"a \"\"b\"\"\")");
+    ExpectSuccess(Qimhost({"--dll", kFixture, "run", script.path()}),
+                  "Add(1, 2) => 3\nNothing()\nEcho(\"a \"\"b\"\"\") => a \"b\"\n");
+}
+
+TEST(QimhostRun, StopsAtTheFirstBadLineNamingIt)
+{
+    Script script("Add(1, 2)\n\nAdd(1)\nAdd(3, 4)\n");
+    Outcome outcome = Qimhost({"--dll", kFixture, "run", script.path()});
+    EXPECT_EQ(outcome.status, 1u);
+    EXPECT_EQ(outcome.out, "Add(1, 2) => 3\n");
+    EXPECT_EQ(outcome.err, "qimhost: " + script.path() + ":3: Add takes 2 argument(s), not 1\n");
+}
+
+TEST(QimhostRun, RunsTheDemoScript)
+{
+    Outcome outcome = Qimhost({"run", "demo.qim"});
+    EXPECT_EQ(outcome.status, 0u);
+    EXPECT_EQ(outcome.err, "");
+    EXPECT_NE(outcome.out.find("GetWindowState(0) => 0\n"), std::string::npos) << outcome.out;
+}
+
+}  // namespace
