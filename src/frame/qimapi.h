@@ -14,4 +14,10 @@ HWND WINAPI ActiveWindow(void);
 HWND WINAPI GetWindowHandle(const char *className, const char *caption);
 void WINAPI SetWindowTitle(HWND window, const char *title);
 
+// Window activation
+int WINAPI KillWindow(HWND window);
+int WINAPI WindowToFront(HWND window);
+int WINAPI ActivateWindow(HWND window);
+void WINAPI WaitTillActive(HWND window);
+
 }

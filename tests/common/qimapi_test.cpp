@@ -38,6 +38,19 @@ void TestWindow::Destroy()
     Pump();
 }
 
+void DeactivateThread()
+{
+    SetActiveWindow(0);
+    Pump();
+    ASSERT_EQ(GetActiveWindow(), nullptr);
+}
+
+HWND GoneWindow()
+{
+    TestWindow window("gone");
+    return window.hwnd();
+}
+
 size_t TestWindow::Count(UINT message) const
 {
     size_t n = 0;

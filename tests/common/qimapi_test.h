@@ -56,6 +56,13 @@ inline void Pump()
     }
 }
 
+// Leaves the test thread without an active window.
+void DeactivateThread();
+
+// The handle of a window that existed and is gone: no window, yet not 0. Destroying it
+// dispatches the messages waiting for the thread.
+HWND GoneWindow();
+
 struct SeenMessage {
     UINT message;
     WPARAM wParam;

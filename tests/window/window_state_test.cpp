@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+using qimapi_test::DeactivateThread;
 using qimapi_test::Dll;
 using qimapi_test::ImportPatch;
 using qimapi_test::Pump;
@@ -16,14 +17,6 @@ std::string TitleOf(HWND window)
     char title[256] = "";
     GetWindowTextA(window, title, sizeof title);
     return title;
-}
-
-// Leaves the test thread without an active window.
-void DeactivateThread()
-{
-    SetActiveWindow(0);
-    Pump();
-    ASSERT_EQ(GetActiveWindow(), nullptr);
 }
 
 TEST(SendMsg, CutsMsgAndWParamToSixteenBitsButNotLParamOrTheResult)
