@@ -20,4 +20,8 @@ int WINAPI WindowToFront(HWND window);
 int WINAPI ActivateWindow(HWND window);
 void WINAPI WaitTillActive(HWND window);
 
+// Message box
+HGLOBAL WINAPI MsgBox(const char *message, const char *caption, const char *buttons, const char *icon,
+                      int defaultButton);
+
 }
