@@ -24,4 +24,8 @@ void WINAPI WaitTillActive(HWND window);
 HGLOBAL WINAPI MsgBox(const char *message, const char *caption, const char *buttons, const char *icon,
                       int defaultButton);
 
+// System menu items
+void WINAPI AddSysItems(int systemMenu, int minimizeBox, int maximizeBox, HWND window);
+void WINAPI RemoveSysItems(int systemMenu, int minimizeBox, int maximizeBox, HWND window);
+
 }

@@ -11,7 +11,7 @@ namespace {
 // The exports built so far; the rest of the descriptors name exports still to come.
 const std::set<std::string> kBuiltExports = {
     "SendMsg", "GetWindowState", "SetWindowState", "ActiveWindow", "GetWindowHandle", "SetWindowTitle",
-    "KillWindow", "WindowToFront", "ActivateWindow", "WaitTillActive", "MsgBox",
+    "KillWindow", "WindowToFront", "ActivateWindow", "WaitTillActive", "MsgBox", "AddSysItems", "RemoveSysItems",
 };
 
 // The shipped DLL read as a file, which a 64-bit test program can do as well as a 32-bit one.
