@@ -223,6 +223,32 @@ TEST(QimhostCall, CallsQimapiExports)
     ExpectSuccess(Qimhost({"call", "GetWindowState(0)"}), "0\n");
     ExpectSuccess(Qimhost({"call", "ActiveWindow()"}), "0\n");   // qimhost has no windows
     ExpectSuccess(Qimhost({"call", "GetWindowHandle(\"\", \"No window has this caption\")"}), "0\n");
+    // Without a window or an active one these change nothing, but each passes through its
+    // descriptor's letters (and, on 32-bit builds, the stack check).
+    ExpectSuccess(Qimhost({"call", "KillWindow(0)"}), "0\n");
+    ExpectSuccess(Qimhost({"call", "WindowToFront(0)"}), "0\n");
+    ExpectSuccess(Qimhost({"call", "ActivateWindow(0)"}), "0\n");
+    ExpectSuccess(Qimhost({"call", "WaitTillActive(0)"}), "");
+    ExpectSuccess(Qimhost({"call", "AddSysItems(1, 1, 1, 0)"}), "");
+    ExpectSuccess(Qimhost({"call", "RemoveSysItems(1, 1, 1, 0)"}), "");
+}
+
+// The box belongs to the qimhost process: it is answered from here by posting the button's command.
+TEST(QimhostCall, ReturnsTheNameOfTheButtonPressedInMsgBox)
+{
+    const char caption[] = "qimhost box 5e1";
+    std::thread answer([&caption] {
+        for (int i = 0; i < 1000; ++i, Sleep(10)) {
+            HWND box = FindWindowA("#32770", caption);
+            if (box && IsWindowVisible(box)) {
+                PostMessageA(box, WM_COMMAND, IDNO, 0);
+                return;
+            }
+        }
+    });
+    Outcome outcome = Qimhost({"call", std::string("MsgBox(\"Proceed?\", \"") + caption + "\", \"YesNo\", \"Question\", 2)"});
+    answer.join();
+    ExpectSuccess(outcome, "No\n");
 }
 
 TEST(QimhostCall, RefusesMalformedCalls)
