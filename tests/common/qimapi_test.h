@@ -63,6 +63,21 @@ void DeactivateThread();
 // dispatches the messages waiting for the thread.
 HWND GoneWindow();
 
+// CreateProcessA without security attributes, flags, environment or folder of its own, tried
+// again when Wine answers ERROR_INTERNAL_ERROR: seen once in several hundred starts under a
+// parallel test run, while the same start succeeds a moment later.
+inline BOOL StartProcess(const char *application, char *commandLine, BOOL inheritHandles,
+                         STARTUPINFOA *startup, PROCESS_INFORMATION *child)
+{
+    for (int attempt = 1;; ++attempt) {
+        if (CreateProcessA(application, commandLine, nullptr, nullptr, inheritHandles, 0, nullptr, nullptr,
+                           startup, child))
+            return TRUE;
+        if (GetLastError() != ERROR_INTERNAL_ERROR || attempt == 3) return FALSE;
+        Sleep(100);
+    }
+}
+
 struct SeenMessage {
     UINT message;
     WPARAM wParam;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "common/qimapi_test.h"
+
 #include <stdio.h>
 
 #include <string>
@@ -80,8 +82,7 @@ Outcome Qimhost(const std::vector<std::string> &arguments)
     startup.hStdError = err.write;
     PROCESS_INFORMATION child = {};
     Outcome outcome = {~0u, "", ""};
-    BOOL started = CreateProcessA("qimhost.exe", &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
-                                  nullptr, &startup, &child);
+    BOOL started = qimapi_test::StartProcess("qimhost.exe", &commandLine[0], TRUE, &startup, &child);
     out.CloseWrite();
     err.CloseWrite();
     if (!started) {

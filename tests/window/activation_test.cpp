@@ -260,8 +260,7 @@ TEST(WaitTillActive, WmQuitEndsTheProgramWithItsExitCode)
     startup.cb = sizeof startup;
     PROCESS_INFORMATION child = {};
     SetEnvironmentVariableA(kQuitChild, "1");
-    BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                  &startup, &child);
+    BOOL started = qimapi_test::StartProcess(nullptr, &command[0], FALSE, &startup, &child);
     SetEnvironmentVariableA(kQuitChild, nullptr);
     ASSERT_TRUE(started);
     if (WaitForSingleObject(child.hProcess, 30000) == WAIT_TIMEOUT) {
