@@ -5,6 +5,7 @@
 #include <vector>
 
 using qimapi_test::DeactivateThread;
+using qimapi_test::GoneWindow;
 using qimapi_test::Dll;
 using qimapi_test::ImportPatch;
 using qimapi_test::Pump;
@@ -41,12 +42,7 @@ TEST(SendMsg, MessageWithUpperBitsSetArrivesAsItsLowWord)
 
 TEST(SendMsg, ToAHandleThatIsNoWindowGivesZero)
 {
-    HWND gone;
-    {
-        TestWindow window;
-        gone = window.hwnd();
-    }
-    EXPECT_EQ(QIMAPI(SendMsg)(gone, WM_APP, 1, 2), 0);
+    EXPECT_EQ(QIMAPI(SendMsg)(GoneWindow(), WM_APP, 1, 2), 0);
 }
 
 TEST(GetWindowState, ReportsIconicBeforeZoomedAndIgnoresVisibility)
@@ -169,12 +165,7 @@ TEST(SetWindowState, FallsBackToTheActiveWindow)
     QIMAPI(SetWindowState)(0, "maximised");
     EXPECT_TRUE(IsZoomed(window.hwnd()));
 
-    HWND gone;
-    {
-        TestWindow other;
-        gone = other.hwnd();
-    }
-    QIMAPI(SetWindowState)(gone, "StayOnTop");
+    QIMAPI(SetWindowState)(GoneWindow(), "StayOnTop");
     EXPECT_TRUE(GetWindowLongA(window.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
 }
 
