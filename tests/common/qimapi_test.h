@@ -29,6 +29,8 @@ Fn Export(const char *name)
     return reinterpret_cast<Fn>(reinterpret_cast<void *>(address));
 }
 #define QIMAPI(name) ::qimapi_test::Export<decltype(&::name)>(#name)
+// An export whose C function has another name, because <windows.h> declares the export's own.
+#define QIMAPI_AS(name, function) ::qimapi_test::Export<decltype(&::function)>(#name)
 
 // Takes over a result string as the host does, after checking the block's promises: movable,
 // unlocked, exactly the text's length plus one byte. Returns the text and frees the block.
