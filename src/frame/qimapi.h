@@ -28,4 +28,25 @@ HGLOBAL WINAPI MsgBox(const char *message, const char *caption, const char *butt
 void WINAPI AddSysItems(int systemMenu, int minimizeBox, int maximizeBox, HWND window);
 void WINAPI RemoveSysItems(int systemMenu, int minimizeBox, int maximizeBox, HWND window);
 
+// Registry values
+HGLOBAL WINAPI ReadReg(const char *keyName, const char *defaultValue, const char *branch);
+int WINAPI WriteReg(const char *keyName, const char *newString, const char *branch);
+
+// INI files
+HGLOBAL WINAPI ReadIni(const char *section, const char *keyName, const char *defaultValue, const char *iniFile);
+int WINAPI WriteIni(const char *section, const char *keyName, const char *newString, const char *iniFile);
+
+// File names and existence
+HGLOBAL WINAPI ShortFileName(const char *fileName);
+HGLOBAL WINAPI TempFileName(const char *prefix);
+int WINAPI DoesFileExist(const char *fileName);
+
+// File version
+HGLOBAL WINAPI FileVersion(const char *fileName);
+
+// Drives
+HGLOBAL WINAPI FindDrive(const char *startDrive, const char *fileName);
+HGLOBAL WINAPI GetDriveTypeName(const char *driveLetter);   // exported as GetDriveType
+void WINAPI DisableDiskErrors(int on);
+
 }
