@@ -32,7 +32,8 @@ HGLOBAL WINAPI TempFileName(const char *prefix)
     char folder[257];
     char name[MAX_PATH];   // the size GetTempFileNameA writes into
     DWORD length = GetTempPathA(255, folder);
-    if (length == 0 || length >= 255 || !GetTempFileNameA(folder, prefix, 0, name)) name[0] = '\0';
+    // The name adds up to 14 characters to the folder; a longer folder leaves the name unterminated.
+    if (length == 0 || length > MAX_PATH - 14 || !GetTempFileNameA(folder, prefix, 0, name)) name[0] = '\0';
     return StringToGlobal(name);
 }
 

@@ -48,6 +48,32 @@ inline std::string TakeResultString(HGLOBAL block)
     return result;
 }
 
+// The lengths every text argument is tried at: empty, around the 255-character buffers, past
+// MAX_PATH, and past 65,535 (not a multiple of 65,536, which Wine's A functions take as empty).
+const size_t kTextLengths[] = {0, 254, 255, 256, 260, 70000};
+
+// A text of n characters, the letters a to z over and over, so that a cut shows where it fell.
+inline std::string Letters(size_t n)
+{
+    std::string text(n, 'a');
+    for (size_t i = 0; i < n; ++i) text[i] = static_cast<char>('a' + i % 26);
+    return text;
+}
+
+// A name no other test process uses at the same time: stem, this process's id and a count.
+inline std::string UniqueName(const char *stem)
+{
+    static int count;
+    return std::string(stem) + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++count);
+}
+
+// Whether a file or folder of this absolute path (of any length) exists; "file" or "folder".
+bool IsFile(const std::string &path);
+bool IsFolder(const std::string &path);
+
+// Deletes a file, or a folder with everything in it, by an absolute path of any length.
+void RemovePath(const std::string &path);
+
 // Dispatches everything waiting in the thread's queue.
 inline void Pump()
 {
