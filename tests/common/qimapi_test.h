@@ -60,11 +60,22 @@ inline std::string Letters(size_t n)
     return text;
 }
 
-// A name no other test process uses at the same time: stem, this process's id and a count.
+// A name no other test process uses: stem, this process's id, its start time (Wine soon gives a
+// process id again) and a count.
 inline std::string UniqueName(const char *stem)
 {
+    static const DWORD start = GetTickCount();
     static int count;
-    return std::string(stem) + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++count);
+    return std::string(stem) + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(start) + "-" +
+           std::to_string(++count);
+}
+
+// The temporary folder, ending in a backslash.
+inline std::string TempFolder()
+{
+    char folder[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, folder);
+    return folder;
 }
 
 // Whether a file or folder of this absolute path (of any length) exists; "file" or "folder".

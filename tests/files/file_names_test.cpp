@@ -12,13 +12,13 @@ using files_test::FilesTest;
 using files_test::MakeFile;
 using files_test::MakeFolder;
 using files_test::SearchRecorder;
-using files_test::TempFolder;
 using qimapi_test::Dll;
 using qimapi_test::ImportPatch;
 using qimapi_test::IsFile;
 using qimapi_test::kTextLengths;
 using qimapi_test::Letters;
 using qimapi_test::TakeResultString;
+using qimapi_test::TempFolder;
 
 namespace {
 

@@ -54,7 +54,7 @@ TEST(FileVersion, IsTheUsEnglishWindowsTextCutTo63CharactersOrZero)
     };
     for (const auto &c : cases) EXPECT_EQ(FileVersion(Beside(c.file)), c.version) << c.file;
     EXPECT_EQ(FileVersion(""), "0");
-    EXPECT_EQ(FileVersion(files_test::TempFolder()), "0");   // a folder
+    EXPECT_EQ(FileVersion(qimapi_test::TempFolder()), "0");   // a folder
 }
 
 std::vector<void *> allocated, freed;

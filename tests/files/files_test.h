@@ -9,13 +9,6 @@
 
 namespace files_test {
 
-inline std::string TempFolder()
-{
-    char folder[MAX_PATH] = "";
-    GetTempPathA(MAX_PATH, folder);
-    return folder;
-}
-
 // An empty file, last written at the given time (now, where none is given).
 inline void MakeFile(const std::string &path, const SYSTEMTIME *lastWrite = nullptr)
 {
@@ -56,7 +49,7 @@ protected:
     // A path in the scratch folder.
     std::string Scratch(const std::string &name) const { return folder_ + "\\" + name; }
 
-    const std::string folder_ = TempFolder() + qimapi_test::UniqueName("qimapi-files");
+    const std::string folder_ = qimapi_test::TempFolder() + qimapi_test::UniqueName("qimapi-files");
 
 private:
     UINT errorMode_ = 0;

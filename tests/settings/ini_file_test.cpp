@@ -2,14 +2,19 @@
 // removed by it.
 #include "common/qimapi_test.h"
 
+#include <string.h>
+
 #include <string>
 #include <vector>
 
+using qimapi_test::Dll;
+using qimapi_test::ImportPatch;
 using qimapi_test::IsFile;
 using qimapi_test::kTextLengths;
 using qimapi_test::Letters;
 using qimapi_test::RemovePath;
 using qimapi_test::TakeResultString;
+using qimapi_test::TempFolder;
 using qimapi_test::UniqueName;
 
 namespace {
@@ -25,13 +30,6 @@ int WriteIni(const std::string &section, const std::string &keyName, const std::
              const std::string &iniFile)
 {
     return QIMAPI(WriteIni)(section.c_str(), keyName.c_str(), newString.c_str(), iniFile.c_str());
-}
-
-std::string TempFolder()
-{
-    char folder[MAX_PATH] = "";
-    GetTempPathA(MAX_PATH, folder);
-    return folder;
 }
 
 std::string WindowsFolder()
@@ -120,6 +118,37 @@ TEST_F(IniFileTest, SectionKeynameNewStringAndDefaultOfAnyLength)
         EXPECT_EQ(WriteIni("Section", "Key", text, path_), 1) << length;
         EXPECT_EQ(ReadIni("Section", "Key", "default", path_), text.substr(0, 254)) << length;
         EXPECT_EQ(ReadIni("Section", "Missing", text, path_), text.substr(0, 254)) << length;
+    }
+}
+
+std::vector<size_t> profileNameLengths;
+DWORD WINAPI RecordGetProfile(LPCSTR section, LPCSTR keyName, LPCSTR defaultValue, LPSTR value, DWORD size,
+                              LPCSTR iniFile)
+{
+    profileNameLengths.push_back(strlen(iniFile));
+    return GetPrivateProfileStringA(section, keyName, defaultValue, value, size, iniFile);
+}
+BOOL WINAPI RecordWriteProfile(LPCSTR section, LPCSTR keyName, LPCSTR newString, LPCSTR iniFile)
+{
+    profileNameLengths.push_back(strlen(iniFile));
+    return WritePrivateProfileStringA(section, keyName, newString, iniFile);
+}
+
+// Whether Wine's overrun of a long bare name shows depends on what lies beyond its buffer, so
+// the names that reach the profile functions are recorded.
+TEST_F(IniFileTest, NamesOfMaxPathCharactersOrMoreNeverReachTheProfileFunctions)
+{
+    ImportPatch get(Dll(), "kernel32.dll", "GetPrivateProfileStringA", (void *)RecordGetProfile);
+    ImportPatch write(Dll(), "kernel32.dll", "WritePrivateProfileStringA", (void *)RecordWriteProfile);
+    ASSERT_TRUE(get.ok() && write.ok());
+    for (size_t length : {259, 260, 600, 70000}) {
+        const std::string bare = Letters(length);
+        Removed(WindowsFolder() + "\\" + bare);
+        profileNameLengths.clear();
+        const int written = WriteIni("Section", "Key", "value", bare);
+        EXPECT_EQ(ReadIni("Section", "Key", Letters(300), bare), written ? "value" : Letters(254)) << length;
+        const std::vector<size_t> reached = length < MAX_PATH ? std::vector<size_t>{length, length} : std::vector<size_t>{};
+        EXPECT_EQ(profileNameLengths, reached) << length;
     }
 }
 

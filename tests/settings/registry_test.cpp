@@ -1,6 +1,8 @@
 // Registry values on the real registry, below a private key of every root that each test removes.
 #include "common/qimapi_test.h"
 
+#include <string.h>
+
 #include <string>
 #include <vector>
 
@@ -219,6 +221,22 @@ TEST_F(RegistryTest, WriteRegCreatesTheKeyPathOrAnswersZero)
     EXPECT_EQ(ReadReg(Key("a\\b\\c"), "default", kUser), "deep");
     // No key name may be longer than 255 characters.
     EXPECT_EQ(WriteReg(Key(std::string(300, 'k')), "never", kUser), 0);
+}
+
+LONG WINAPI ScribbleAndFail(HKEY, LPCSTR, LPSTR value, PLONG size)
+{
+    memset(value, 'X', *size);
+    return ERROR_MORE_DATA;
+}
+
+// The buffer's contents are undefined after a failed query: Default is copied in again.
+TEST_F(RegistryTest, ReadRegGivesDefaultWhateverAFailedQueryLeft)
+{
+    Plant(HKEY_CURRENT_USER, Key("value"), "value");
+    ImportPatch patch(Dll(), "advapi32.dll", "RegQueryValueA", (void *)ScribbleAndFail);
+    ASSERT_TRUE(patch.ok());
+    EXPECT_EQ(ReadReg(Key("value"), "default", kUser), "default");
+    EXPECT_EQ(ReadReg(Key("value"), Letters(300), kUser), Letters(255));
 }
 
 std::vector<HKEY> openedKeys, closedKeys;

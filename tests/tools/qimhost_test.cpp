@@ -234,6 +234,21 @@ TEST(QimhostCall, CallsQimapiExports)
     ExpectSuccess(Qimhost({"call", "RemoveSysItems(1, 1, 1, 0)"}), "");
 }
 
+// Texts go in and result strings come out in the script's order of arguments, and GetDriveType
+// reaches the C function it exports under its own name.
+TEST(QimhostCall, CallsSettingsAndFileExports)
+{
+    ExpectSuccess(Qimhost({"call", "ReadIni(\"No such section\", \"Key\", \"the default\", \"win.ini\")"}),
+                  "the default\n");
+    ExpectSuccess(Qimhost({"call", "ReadReg(\"No such key\", \"the default\", \"HKEY_CURRENT_USER\")"}),
+                  "the default\n");
+    ExpectSuccess(Qimhost({"call", "FindDrive(\"a\", \"windows\\win.ini\")"}), "C\n");
+    ExpectSuccess(Qimhost({"call", "GetDriveType(\"C:\\\")"}), "Hard\n");
+    ExpectSuccess(Qimhost({"call", "DoesFileExist(\"C:\\windows\\win.ini\")"}), "1\n");
+    ExpectSuccess(Qimhost({"call", "FileVersion(\"QIMAPI.dll\")"}), "2.0\n");
+    ExpectSuccess(Qimhost({"call", "DisableDiskErrors(1)"}), "");
+}
+
 // The box belongs to the qimhost process: it is answered from here by posting the button's command.
 TEST(QimhostCall, ReturnsTheNameOfTheButtonPressedInMsgBox)
 {
@@ -358,6 +373,7 @@ TEST(QimhostRun, RunsTheDemoScript)
     EXPECT_EQ(outcome.status, 0u);
     EXPECT_EQ(outcome.err, "");
     EXPECT_NE(outcome.out.find("GetWindowState(0) => 0\n"), std::string::npos) << outcome.out;
+    EXPECT_NE(outcome.out.find("FindDrive(\"A\", \"windows\\win.ini\") => C\n"), std::string::npos) << outcome.out;
 }
 
 }  // namespace
