@@ -28,4 +28,23 @@ HGLOBAL WINAPI MsgBox(const char *message, const char *caption, const char *butt
 void WINAPI AddSysItems(int systemMenu, int minimizeBox, int maximizeBox, HWND window);
 void WINAPI RemoveSysItems(int systemMenu, int minimizeBox, int maximizeBox, HWND window);
 
+// The library itself
+void WINAPI QimAPIAbout(void);
+int WINAPI QimAPIVersion(void);
+
+// Cursor position and confinement
+void WINAPI PlaceCursor(int x, int y);
+void WINAPI RestrictCursor(int left, int top, int right, int bottom);
+void WINAPI FreeCursor(void);
+
+// Mouse and keyboard blocking
+int WINAPI DisableMouse(void);
+int WINAPI DisableKeys(void);
+void WINAPI RestoreMouse(void);
+void WINAPI RestoreKeys(void);
+
+// Clipboard text
+int WINAPI CopyToClipboard(const char *text);
+HGLOBAL WINAPI CopyFromClipboard(void);
+
 }

@@ -12,6 +12,8 @@ namespace {
 const std::set<std::string> kBuiltExports = {
     "SendMsg", "GetWindowState", "SetWindowState", "ActiveWindow", "GetWindowHandle", "SetWindowTitle",
     "KillWindow", "WindowToFront", "ActivateWindow", "WaitTillActive", "MsgBox", "AddSysItems", "RemoveSysItems",
+    "QimAPIAbout", "QimAPIVersion", "PlaceCursor", "RestrictCursor", "FreeCursor", "DisableMouse", "DisableKeys",
+    "RestoreMouse", "RestoreKeys", "CopyToClipboard", "CopyFromClipboard",
 };
 
 // The shipped DLL read as a file, which a 64-bit test program can do as well as a 32-bit one.
