@@ -1,54 +1,23 @@
 // Text to and from the real clipboard, checked through this program's own clipboard calls; the
 // blocks the DLL allocates and frees through recorders of its GlobalAlloc and GlobalFree.
+#include <stdio.h>
 #include <string.h>
 
+#include "common/clipboard_fixtures.h"
 #include "common/qimapi_test.h"
 
+using qimapi_test::ClipboardKeeper;
+using qimapi_test::ClipboardText;
 using qimapi_test::DeactivateThread;
 using qimapi_test::Dll;
 using qimapi_test::ImportPatch;
+using qimapi_test::FillClipboard;
+using qimapi_test::PutText;
 using qimapi_test::TakeResultString;
 using qimapi_test::TestWindow;
+using qimapi_test::TextBlock;
 
 namespace {
-
-HGLOBAL TextBlock(const std::string &bytes)
-{
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
-    memcpy(GlobalLock(block), bytes.data(), bytes.size());
-    GlobalUnlock(block);
-    return block;
-}
-
-// Empties the clipboard and puts data on it in each format given.
-void FillClipboard(const std::vector<std::pair<UINT, HANDLE>> &data)
-{
-    ASSERT_TRUE(OpenClipboard(0));
-    EmptyClipboard();
-    for (const auto &d : data) EXPECT_TRUE(SetClipboardData(d.first, d.second)) << d.first;
-    CloseClipboard();
-}
-
-// text with its NUL; bytes such as "AB\0CD" go on as they stand.
-void PutText(const std::string &text)
-{
-    FillClipboard({{CF_TEXT, TextBlock(text + '\0')}});
-}
-
-// The clipboard's CF_TEXT data up to its NUL or its block's end; "<none>" without any.
-std::string ClipboardText()
-{
-    std::string text = "<none>";
-    if (!OpenClipboard(0)) return "<clipboard busy>";
-    HANDLE data = GetClipboardData(CF_TEXT);
-    const char *bytes = data ? static_cast<const char *>(GlobalLock(data)) : nullptr;
-    if (bytes) {
-        text.assign(bytes, strnlen(bytes, GlobalSize(data)));
-        GlobalUnlock(data);
-    }
-    CloseClipboard();
-    return text;
-}
 
 HBITMAP Picture()
 {
@@ -63,22 +32,13 @@ HBITMAP Picture()
 // back afterwards.
 class Clipboard : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        saved_ = ClipboardText();
-        active_.ShowActive();
-    }
-    void TearDown() override
-    {
-        if (saved_ == "<none>") FillClipboard({});
-        else PutText(saved_);
-    }
+    void SetUp() override { active_.ShowActive(); }
     static void ExpectClosed() { EXPECT_EQ(GetOpenClipboardWindow(), nullptr) << "the clipboard was left open"; }
 
     TestWindow active_;
 
 private:
-    std::string saved_;
+    ClipboardKeeper keeper_;
 };
 
 std::string Pattern(size_t length)
@@ -348,11 +308,22 @@ protected:
     }
 };
 
+// A fault ends the program at once with a message, where Wine would wait for a debugger.
+LONG WINAPI EndAtFault(EXCEPTION_POINTERS *exception)
+{
+    fprintf(stderr, "exception 0x%lx: CopyFromClipboard read past the block\n",
+            static_cast<unsigned long>(exception->ExceptionRecord->ExceptionCode));
+    fflush(stderr);
+    TerminateProcess(GetCurrentProcess(), 3);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
 // Wine ends every CF_TEXT block it hands out with a NUL in its last byte, so a block without one
 // reaches the DLL only through the recorders; here its five bytes lie right before a page that
 // cannot be read, and a read past them faults.
 TEST_F(ClipboardBlock, CopyFromClipboardReadsATextWithoutNulNoFurtherThanItsBlock)
 {
+    SetUnhandledExceptionFilter(EndAtFault);
     SYSTEM_INFO system;
     GetSystemInfo(&system);
     char *pages = static_cast<char *>(VirtualAlloc(nullptr, 2 * system.dwPageSize, MEM_COMMIT, PAGE_READWRITE));
