@@ -51,7 +51,7 @@ std::string Pattern(size_t length)
 TEST_F(Clipboard, TextsOfAnyLengthPassWholeInBothDirections)
 {
     const std::string texts[] = {"", "x", "Hello, clipboard!", "caf\xe9 \x80\xff", "two\r\nlines",
-                                 Pattern(5000), Pattern(70000)};
+                                 Pattern(5000), Pattern(65536), Pattern(70000)};
     for (const std::string &text : texts) {
         SCOPED_TRACE(text.substr(0, 20) + "... of " + std::to_string(text.size()));
         PutText("before");

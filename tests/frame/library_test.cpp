@@ -22,6 +22,7 @@ using qimapi_test::ProbeRecorder;
 using qimapi_test::SameRect;
 using qimapi_test::TestWindow;
 using qimapi_test::WholeScreen;
+using qimapi_test::WindowThread;
 
 namespace {
 
@@ -134,6 +135,23 @@ TEST_F(LibraryUnload, FreeLibraryFromEveryStateRemovesTheHookAndLiftsTheConfinem
         ASSERT_TRUE(GetClipCursor(&clip));
         EXPECT_TRUE(SameRect(clip, WholeScreen())) << Describe(clip);
     }
+}
+
+TEST_F(LibraryUnload, ThreadsThatStartAndEndChangeNothing)
+{
+    TestWindow active;
+    active.ShowActive();
+    ProbeRecorder probe(active.hwnd());
+    ASSERT_EQ(QIMAPI(DisableMouse)(), 1);
+    ASSERT_EQ(QIMAPI(DisableKeys)(), 1);
+    QIMAPI(RestrictCursor)(kConfinement.left, kConfinement.top, kConfinement.right, kConfinement.bottom);
+    { WindowThread thread; }   // the loader tells the DLL of its start and end
+    EXPECT_EQ(probe.Probe(), Clicks() + KeyPresses());
+    RECT clip;
+    ASSERT_TRUE(GetClipCursor(&clip));
+    EXPECT_TRUE(SameRect(clip, kConfinement)) << Describe(clip);
+    QIMAPI(RestoreKeys)();
+    QIMAPI(RestoreMouse)();
 }
 
 // The child program below records the DLL's hook and cursor calls, up to its very end, as lines
