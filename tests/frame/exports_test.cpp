@@ -12,6 +12,7 @@ namespace {
 const std::set<std::string> kBuiltExports = {
     "SendMsg", "GetWindowState", "SetWindowState", "ActiveWindow", "GetWindowHandle", "SetWindowTitle",
     "KillWindow", "WindowToFront", "ActivateWindow", "WaitTillActive", "MsgBox", "AddSysItems", "RemoveSysItems",
+    "OpenFile", "PrintFile", "RunProgram", "OpenURL", "WindowsHelp",
 };
 
 // The shipped DLL read as a file, which a 64-bit test program can do as well as a 32-bit one.
