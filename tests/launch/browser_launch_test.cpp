@@ -39,7 +39,7 @@ protected:
     Record OpenOne(const std::string &url, const char *state)
     {
         EXPECT_EQ(QIMAPI(OpenURL)(url.c_str(), state), 1);
-        std::vector<Record> records = recordings_.Wait(1);
+        std::vector<Record> records = recordings_.Wait();
         EXPECT_EQ(records.size(), 1u);
         return records.empty() ? Record() : records.front();
     }

@@ -67,14 +67,11 @@ static bool ChildRunning()
     return running;
 }
 
-std::vector<Record> Recordings::Wait(size_t count)
+std::vector<Record> Recordings::Wait()
 {
-    std::vector<Record> records;
-    for (int i = 0; i < 1500; ++i, Sleep(10)) {
-        records = Read();
-        if (records.size() >= seen_ + count && !ChildRunning()) break;
-    }
+    for (int i = 0; i < 1500 && ChildRunning(); ++i) Sleep(10);
     EXPECT_FALSE(ChildRunning()) << "a started program still runs after 15 s";
+    std::vector<Record> records = Read();
     std::vector<Record> fresh(records.begin() + static_cast<ptrdiff_t>(std::min(seen_, records.size())), records.end());
     seen_ = records.size();
     return fresh;

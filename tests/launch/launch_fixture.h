@@ -38,10 +38,11 @@ public:
     Recordings(const Recordings &) = delete;
     Recordings &operator=(const Recordings &) = delete;
 
-    // Waits (at most 15 s) until count records have come since the last Wait and no program that
-    // this process started runs any more, so that a program started beside the expected ones
-    // shows as well; returns the records that came.
-    std::vector<Record> Wait(size_t count = 0);
+    // Waits (at most 15 s) until no program that this process started runs any more, and returns
+    // the records that came since the last Wait. The launch exports create their programs before
+    // they return, and the recorder writes its record before it ends: so every program that a
+    // call started, the expected ones and any other, has left its record by then.
+    std::vector<Record> Wait();
 
 private:
     std::vector<Record> Read() const;

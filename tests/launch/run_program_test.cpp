@@ -27,7 +27,7 @@ auto RunProgram()
 Record RunAndRecord(Recordings &recordings, const std::string &commandLine, const char *state)
 {
     EXPECT_EQ(RunProgram()(commandLine.c_str(), state, 1), 33u);
-    std::vector<Record> records = recordings.Wait(1);
+    std::vector<Record> records = recordings.Wait();
     EXPECT_EQ(records.size(), 1u);
     return records.empty() ? Record() : records.front();
 }
@@ -81,7 +81,7 @@ TEST(RunProgram, WithWaitReturnsOnlyOnceTheProgramHasEnded)
         SCOPED_TRACE(wait);
         EXPECT_EQ(RunProgram()((QuotedRecorder() + " --sleep=300").c_str(), "Hidden", wait), 33u);
         ULONGLONG returned = NowMs();
-        std::vector<Record> records = recordings.Wait(1);
+        std::vector<Record> records = recordings.Wait();
         ASSERT_EQ(records.size(), 1u);
         EXPECT_GE(returned, records.front().end);
     }
@@ -92,7 +92,7 @@ TEST(RunProgram, WithoutWaitReturnsWhileTheProgramRuns)
     Recordings recordings;
     EXPECT_EQ(RunProgram()((QuotedRecorder() + " --sleep=3000").c_str(), "Hidden", 0), 33u);
     ULONGLONG returned = NowMs();
-    std::vector<Record> records = recordings.Wait(1);
+    std::vector<Record> records = recordings.Wait();
     ASSERT_EQ(records.size(), 1u);
     EXPECT_LT(returned, records.front().end);
 }
@@ -156,11 +156,11 @@ TEST(RunProgram, LeavesNoHandleOpenWithOrWithoutWait)
     Recordings recordings;
     const std::string commandLine = QuotedRecorder();
     RunProgram()(commandLine.c_str(), "Hidden", 1);   // whatever the first start sets up for good
-    recordings.Wait(1);
-    HANDLE before = qimapi_test::FirstFreeHandleSlot();
+    recordings.Wait();
+    ULONG_PTR before = qimapi_test::HandleHighWater();
     for (int wait : {1, 0, 1, 0, 0}) EXPECT_EQ(RunProgram()(commandLine.c_str(), "Hidden", wait), 33u);
-    EXPECT_EQ(qimapi_test::FirstFreeHandleSlot(), before);
-    EXPECT_EQ(recordings.Wait(5).size(), 5u);
+    EXPECT_EQ(qimapi_test::HandleHighWater(), before);
+    EXPECT_EQ(recordings.Wait().size(), 5u);
 }
 
 }  // namespace

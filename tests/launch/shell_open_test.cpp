@@ -61,7 +61,7 @@ TEST_F(DocumentType, OpenFileOpensTheDocumentShownAsTheLaunchStateTableSays)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.state);
         EXPECT_GT(OpenFile()(document_.path().c_str(), c.state), 32);
-        std::vector<Record> records = recordings_.Wait(1);
+        std::vector<Record> records = recordings_.Wait();
         ASSERT_EQ(records.size(), 1u);
         EXPECT_EQ(records.front().commandLine, Expected("open"));
         EXPECT_EQ(records.front().show, c.show);
@@ -71,7 +71,7 @@ TEST_F(DocumentType, OpenFileOpensTheDocumentShownAsTheLaunchStateTableSays)
 TEST_F(DocumentType, PrintFilePrintsTheDocumentHidden)
 {
     EXPECT_GT(QIMAPI(PrintFile)(document_.path().c_str()), 32);
-    std::vector<Record> records = recordings_.Wait(1);
+    std::vector<Record> records = recordings_.Wait();
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records.front().commandLine, Expected("print"));
     EXPECT_EQ(records.front().show, SW_HIDE);
@@ -109,7 +109,7 @@ TEST_F(DocumentType, TheActiveWindowOwnsTheLaunchAndWithoutOneItGoesAhead)
     seenOwner = reinterpret_cast<HWND>(1);
     EXPECT_GT(QIMAPI(PrintFile)(document_.path().c_str()), 32);
     EXPECT_EQ(seenOwner, nullptr);
-    EXPECT_EQ(recordings_.Wait(4).size(), 4u);
+    EXPECT_EQ(recordings_.Wait().size(), 4u);
 }
 
 TEST_F(DocumentType, ShellErrorsPassThrough)
