@@ -25,28 +25,31 @@ static const char *const kBrowserCommandKeys[] = {
     "htmlfile\\shell\\open\\command",
 };
 
-// Reads the default value of a key below HKEY_CLASSES_ROOT into value; false, and the empty
-// text, when the key or its text is missing.
-static bool ReadClassesValue(const char *key, char (&value)[kValueSize])
+// Reads the default value of a key below HKEY_CLASSES_ROOT into value, whole or not at all: on
+// any failure, a missing key or a text too long for value (ERROR_MORE_DATA), value is the empty text.
+static LONG ReadClassesValue(const char *key, char (&value)[kValueSize])
 {
     LONG size = kValueReadSize;
-    if (RegQueryValueA(HKEY_CLASSES_ROOT, key, value, &size) == ERROR_SUCCESS && value[0]) return true;
-    value[0] = '\0';
-    return false;
+    LONG status = RegQueryValueA(HKEY_CLASSES_ROOT, key, value, &size);
+    if (status != ERROR_SUCCESS) value[0] = '\0';
+    return status;
 }
 
 int WINAPI OpenURL(const char *url, const char *state)
 {
     int show = StateToShowCommand(state);
     char value[kValueSize] = {};
-    if (ReadClassesValue("http\\shell\\open\\command", value)) {
+    // Only whether a handler is registered counts: the shell reads its command itself, however long.
+    if (ReadClassesValue("http\\shell\\open\\command", value) == ERROR_MORE_DATA || value[0]) {
         HINSTANCE status = ShellExecuteA(GetActiveWindow(), "open", url, "", "", show);
         if (reinterpret_cast<INT_PTR>(status) > 31) return 1;
     }
     ReadClassesValue(".htm", value);
     const char *commandKey = kBrowserCommandKeys[LookUpKeyword(value, kHtmlClasses, kOtherHtmlClass)];
+    if (!commandKey) return 0;
     // Without a browser command there is no browser: the class name is no program to start.
-    if (!commandKey || !ReadClassesValue(commandKey, value)) return 0;
+    ReadClassesValue(commandKey, value);
+    if (!value[0]) return 0;
     char commandLine[kBrowserCommandLineSize];
     BuildBrowserCommandLine(value, url, commandLine);
     return WinExec(commandLine, show) > 31 ? 1 : 0;

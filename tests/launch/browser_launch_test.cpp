@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-using launch_test::BinFolder;
 using launch_test::ClassesKey;
 using launch_test::QuotedRecorder;
 using launch_test::Record;
@@ -22,6 +21,13 @@ const char kHttpCommand[] = "http\\shell\\open\\command";
 const char kHtmlFileCommand[] = "htmlfile\\shell\\open\\command";
 const char kNetscapeServer[] = "NetscapeMarkup\\protocol\\StdFileEditing\\server";
 const char kUrl[] = "http://example.com/page?a=1&b=2";
+
+// A command of exactly length characters: head, an option that pads it, and tail.
+std::string CommandOfLength(const std::string &head, const std::string &tail, size_t length)
+{
+    std::string command = head + " --pad=" + tail;
+    return command.insert(command.size() - tail.size(), length - command.size(), 'x');
+}
 
 struct StateCase {
     const char *state;
@@ -66,6 +72,16 @@ TEST_F(Browser, OpensThroughTheHttpHandlerFirstWithTheWholeUrl)
         EXPECT_EQ(record.commandLine, QuotedRecorder() + " http \"" + longUrl + "\"");
         EXPECT_EQ(record.show, c.show);
     }
+}
+
+// The value buffer reads at most 254 characters; a longer handler is a handler all the same, and
+// the shell reads its command itself. (Wine's shell reads at most 255: one more is all it shows.)
+TEST_F(Browser, TakesAnHttpHandlerWhoseCommandIsLongerThanWhatIsRead)
+{
+    const std::string handler = CommandOfLength(QuotedRecorder() + " http", " \"%1\"", 255);
+    SetClassesValue(kHttpCommand, handler);
+    std::string expected = handler;
+    EXPECT_EQ(OpenOne(kUrl, "Normal").commandLine, expected.replace(expected.find("%1"), 2, kUrl));
 }
 
 TEST_F(Browser, FallsBackToTheHtmlfileBrowserWhenTheHttpHandlerFailsOrIsEmpty)
@@ -124,6 +140,17 @@ TEST_F(Browser, CutsALongUrlOnlyWhereItBuildsTheCommandLine)
     SetClassesValue(kHtmlFileCommand, QuotedRecorder() + " \"%1\"");
     const std::string longUrl = std::string(kUrl) + "&c=" + std::string(400, 'x');
     EXPECT_EQ(OpenOne(longUrl, "Normal").commandLine, (RecorderPath() + " " + longUrl).substr(0, 255));
+}
+
+// A browser command is read whole or not at all: one cut at 254 characters might name another
+// program.
+TEST_F(Browser, TakesABrowserCommandOfUpTo254Characters)
+{
+    SetClassesValue(".htm", "htmlfile");
+    SetClassesValue(kHtmlFileCommand, CommandOfLength(QuotedRecorder(), " \"%1\"", 254));
+    EXPECT_EQ(OpenOne(kUrl, "Normal").commandLine, RecorderPath() + " " + kUrl);
+    SetClassesValue(kHtmlFileCommand, CommandOfLength(QuotedRecorder(), " \"%1\"", 255));
+    OpenNone(kUrl);
 }
 
 TEST_F(Browser, GivesZeroAndStartsNothingWithoutAKnownHtmClass)
