@@ -111,24 +111,36 @@ std::vector<Record> Recordings::Read() const
     return records;
 }
 
-// Where a key replaced by a test waits to be put back.
-static std::string SavedKeyName(const std::string &name)
-{
-    return "Software\\QIMAPI tests\\saved classes " + std::to_string(GetCurrentProcessId()) + "\\" + name;
-}
+static const char kSavedRoot[] = "Software\\QIMAPI tests\\saved classes";
 
-ClassesKey::ClassesKey(const std::string &name) : name_(name)
+static bool KeyExists(HKEY root, const std::string &name)
 {
     HKEY key = 0;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, name.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
+    if (RegOpenKeyExA(root, name.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+// Copies the tree of one key to another, made if missing.
+static void CopyKey(HKEY fromRoot, const std::string &from, HKEY toRoot, const std::string &to)
+{
+    HKEY source = 0, target = 0;
+    EXPECT_EQ(RegOpenKeyExA(fromRoot, from.c_str(), 0, KEY_READ, &source), ERROR_SUCCESS) << from;
+    EXPECT_EQ(RegCreateKeyExA(toRoot, to.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target, nullptr),
+              ERROR_SUCCESS) << to;
+    EXPECT_EQ(RegCopyTreeA(source, nullptr, target), ERROR_SUCCESS) << from << " to " << to;
+    RegCloseKey(source);
+    RegCloseKey(target);
+}
+
+ClassesKey::ClassesKey(const std::string &name) : name_(name), saved_(std::string(kSavedRoot) + "\\" + name)
+{
+    if (!KeyExists(HKEY_CURRENT_USER, saved_)) {
         HKEY saved = 0;
-        std::string savedName = SavedKeyName(name);
-        EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, savedName.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                  &saved, nullptr), ERROR_SUCCESS);
-        EXPECT_EQ(RegCopyTreeA(key, nullptr, saved), ERROR_SUCCESS) << "cannot save HKCR\\" << name;
+        EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, saved_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &saved,
+                                  nullptr), ERROR_SUCCESS);
         RegCloseKey(saved);
-        RegCloseKey(key);
-        saved_ = savedName;
+        if (KeyExists(HKEY_CLASSES_ROOT, name)) CopyKey(HKEY_CLASSES_ROOT, name, HKEY_CURRENT_USER, saved_ + "\\key");
     }
     LONG deleted = RegDeleteTreeA(HKEY_CLASSES_ROOT, name.c_str());
     EXPECT_TRUE(deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND) << "cannot remove HKCR\\" << name;
@@ -137,17 +149,10 @@ ClassesKey::ClassesKey(const std::string &name) : name_(name)
 ClassesKey::~ClassesKey()
 {
     RegDeleteTreeA(HKEY_CLASSES_ROOT, name_.c_str());
-    if (saved_.empty()) return;
-    HKEY key = 0, saved = 0;
-    EXPECT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, name_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                              nullptr), ERROR_SUCCESS);
-    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, saved_.c_str(), 0, KEY_READ, &saved), ERROR_SUCCESS);
-    EXPECT_EQ(RegCopyTreeA(saved, nullptr, key), ERROR_SUCCESS) << "cannot restore HKCR\\" << name_;
-    RegCloseKey(saved);
-    RegCloseKey(key);
-    std::string savedRoot = saved_.substr(0, saved_.rfind('\\'));
+    if (KeyExists(HKEY_CURRENT_USER, saved_ + "\\key")) CopyKey(HKEY_CURRENT_USER, saved_ + "\\key", HKEY_CLASSES_ROOT, name_);
     RegDeleteTreeA(HKEY_CURRENT_USER, saved_.c_str());
-    RegDeleteKeyA(HKEY_CURRENT_USER, savedRoot.c_str());   // only once it is empty
+    // The folders above, once no other key waits there.
+    RegDeleteKeyA(HKEY_CURRENT_USER, kSavedRoot);
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\QIMAPI tests");
 }
 

@@ -51,8 +51,9 @@ private:
 };
 
 // Replaces a key below HKEY_CLASSES_ROOT for the life of the object: whatever it held is copied
-// aside and the key removed, and at the end what the test made of it is removed and the copy
-// put back.
+// aside (below HKEY_CURRENT_USER) and the key removed; at the end what the test made of it is
+// removed and the copy put back. A copy left by a test that was ended before it could put the key
+// back is the one that counts, so such a test does not leave its registration in the prefix.
 class ClassesKey {
 public:
     explicit ClassesKey(const std::string &name);
@@ -62,7 +63,7 @@ public:
 
 private:
     std::string name_;
-    std::string saved_;   // below HKEY_CURRENT_USER; empty when the key did not exist
+    std::string saved_;   // exists while the key is replaced; its "key" holds the key, if there was one
 };
 
 // Sets the default value of a key below HKEY_CLASSES_ROOT, making the key when it is missing.
