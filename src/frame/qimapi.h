@@ -46,5 +46,18 @@ void WINAPI RestoreKeys(void);
 // Clipboard text
 int WINAPI CopyToClipboard(const char *text);
 HGLOBAL WINAPI CopyFromClipboard(void);
+// Shell open and print: the shell's value, above 32 when the action started, else its error number
+int WINAPI OpenDocument(const char *fileName, const char *state);   // exported as OpenFile
+int WINAPI PrintFile(const char *fileName);
+
+// Browser launch: 1 when the shell or the browser started, else 0
+int WINAPI OpenURL(const char *url, const char *state);
+
+// Program launch: 33 when the program started, else an error number below 32 on the shell's
+// scale (its descriptor's letter is W, though the value is no window handle)
+UINT WINAPI RunProgram(const char *program, const char *state, int wait);
+
+// Help viewer
+int WINAPI WindowsHelp(const char *command, const char *helpFile, const char *data);
 
 }

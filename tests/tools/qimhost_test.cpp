@@ -386,7 +386,9 @@ TEST(QimhostRun, RunsTheDemoScript)
     EXPECT_EQ(outcome.status, 0u);
     EXPECT_EQ(outcome.err, "");
     for (const char *line : {"GetWindowState(0) => 0\n", "QimAPIVersion() => 200\n", "FreeCursor()\n",
-                             "CopyToClipboard(\"Hello from QIMAPI\") => 1\nCopyFromClipboard() => Hello from QIMAPI\n"})
+                             "CopyToClipboard(\"Hello from QIMAPI\") => 1\nCopyFromClipboard() => Hello from QIMAPI\n",
+                             "RunProgram(\"cmd /c exit 3\", \"Hidden\", 1) => 33\n",
+                             "RunProgram(\"C:\\windows\\win.ini\", \"Normal\", 0) => 11\n"})
         EXPECT_NE(outcome.out.find(line), std::string::npos) << line << " not in:\n" << outcome.out;
 }
 
