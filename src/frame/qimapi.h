@@ -49,4 +49,36 @@ HGLOBAL WINAPI FindDrive(const char *startDrive, const char *fileName);
 HGLOBAL WINAPI GetDriveTypeName(const char *driveLetter);   // exported as GetDriveType
 void WINAPI DisableDiskErrors(int on);
 
+// The library itself
+void WINAPI QimAPIAbout(void);
+int WINAPI QimAPIVersion(void);
+
+// Cursor position and confinement
+void WINAPI PlaceCursor(int x, int y);
+void WINAPI RestrictCursor(int left, int top, int right, int bottom);
+void WINAPI FreeCursor(void);
+
+// Mouse and keyboard blocking
+int WINAPI DisableMouse(void);
+int WINAPI DisableKeys(void);
+void WINAPI RestoreMouse(void);
+void WINAPI RestoreKeys(void);
+
+// Clipboard text
+int WINAPI CopyToClipboard(const char *text);
+HGLOBAL WINAPI CopyFromClipboard(void);
+// Shell open and print: the shell's value, above 32 when the action started, else its error number
+int WINAPI OpenDocument(const char *fileName, const char *state);   // exported as OpenFile
+int WINAPI PrintFile(const char *fileName);
+
+// Browser launch: 1 when the shell or the browser started, else 0
+int WINAPI OpenURL(const char *url, const char *state);
+
+// Program launch: 33 when the program started, else an error number below 32 on the shell's
+// scale (its descriptor's letter is W, though the value is no window handle)
+UINT WINAPI RunProgram(const char *program, const char *state, int wait);
+
+// Help viewer
+int WINAPI WindowsHelp(const char *command, const char *helpFile, const char *data);
+
 }

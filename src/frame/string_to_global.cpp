@@ -2,9 +2,14 @@
 
 HGLOBAL StringToGlobal(const char *text)
 {
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, lstrlenA(text) + 1);
+    return StringToGlobal(text, lstrlenA(text));
+}
+
+HGLOBAL StringToGlobal(const char *text, SIZE_T length)
+{
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, length + 1);
     if (!block) return 0;
-    lstrcpyA(static_cast<char *>(GlobalLock(block)), text);
+    lstrcpynA(static_cast<char *>(GlobalLock(block)), text, static_cast<int>(length + 1));
     GlobalUnlock(block);
     return block;
 }

@@ -51,6 +51,33 @@ HWND GoneWindow()
     return window.hwnd();
 }
 
+DWORD RunThisProgram(const char *filter, const char *variable, DWORD timeoutMs)
+{
+    char program[MAX_PATH];
+    EXPECT_TRUE(GetModuleFileNameA(nullptr, program, sizeof program));
+    std::string command = std::string("\"") + program + "\" --gtest_filter=" + filter;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child = {};
+    SetEnvironmentVariableA(variable, "1");
+    BOOL started = StartProcess(nullptr, &command[0], FALSE, &startup, &child);
+    SetEnvironmentVariableA(variable, nullptr);
+    if (!started) {
+        ADD_FAILURE() << "cannot start " << command << ", error " << GetLastError();
+        return ~0u;
+    }
+    if (WaitForSingleObject(child.hProcess, timeoutMs) == WAIT_TIMEOUT) {
+        TerminateProcess(child.hProcess, ~0u);
+        WaitForSingleObject(child.hProcess, 5000);
+        ADD_FAILURE() << "the child program did not end: " << command;
+    }
+    DWORD exitCode = ~0u;
+    GetExitCodeProcess(child.hProcess, &exitCode);
+    CloseHandle(child.hThread);
+    CloseHandle(child.hProcess);
+    return exitCode;
+}
+
 size_t TestWindow::Count(UINT message) const
 {
     size_t n = 0;

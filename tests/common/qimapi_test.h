@@ -20,15 +20,22 @@ inline HMODULE Dll()
     return dll;
 }
 
-// An export found by name in the loaded DLL, typed after its declaration in qimapi.h.
+// An export found by name in a loaded copy of the DLL, typed after its declaration in qimapi.h.
 template <class Fn>
-Fn Export(const char *name)
+Fn ExportOf(HMODULE dll, const char *name)
 {
-    FARPROC address = Dll() ? GetProcAddress(Dll(), name) : nullptr;
+    FARPROC address = dll ? GetProcAddress(dll, name) : nullptr;
     EXPECT_TRUE(address) << "QIMAPI.dll does not export " << name;
     return reinterpret_cast<Fn>(reinterpret_cast<void *>(address));
 }
+template <class Fn>
+Fn Export(const char *name)
+{
+    return ExportOf<Fn>(Dll(), name);
+}
 #define QIMAPI(name) ::qimapi_test::Export<decltype(&::name)>(#name)
+// The same from another loaded copy of the DLL.
+#define QIMAPI_OF(dll, name) ::qimapi_test::ExportOf<decltype(&::name)>(dll, #name)
 // An export whose C function has another name, because <windows.h> declares the export's own.
 #define QIMAPI_AS(name, function) ::qimapi_test::Export<decltype(&::function)>(#name)
 
@@ -95,6 +102,17 @@ inline void Pump()
     }
 }
 
+// Checks a condition every 10 ms until it holds or timeoutMs have passed; true if it held.
+template <class Condition>
+bool WaitUntil(Condition condition, DWORD timeoutMs = 4000)
+{
+    for (DWORD waited = 0;; waited += 10) {
+        if (condition()) return true;
+        if (waited >= timeoutMs) return false;
+        Sleep(10);
+    }
+}
+
 // Leaves the test thread without an active window.
 void DeactivateThread();
 
@@ -116,6 +134,11 @@ inline BOOL StartProcess(const char *application, char *commandLine, BOOL inheri
         Sleep(100);
     }
 }
+
+// Runs this test program again as a child process, with only the tests that filter names and with
+// the environment variable set (the child tests skip themselves without it). Its exit code; ends
+// the child and fails the test if it runs longer than timeoutMs.
+DWORD RunThisProgram(const char *filter, const char *variable, DWORD timeoutMs = 30000);
 
 struct SeenMessage {
     UINT message;

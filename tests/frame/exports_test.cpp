@@ -14,6 +14,9 @@ const std::set<std::string> kBuiltExports = {
     "KillWindow", "WindowToFront", "ActivateWindow", "WaitTillActive", "MsgBox", "AddSysItems", "RemoveSysItems",
     "ReadReg", "WriteReg", "ReadIni", "WriteIni", "ShortFileName", "TempFileName", "DoesFileExist",
     "FindDrive", "GetDriveType", "DisableDiskErrors", "FileVersion",
+    "QimAPIAbout", "QimAPIVersion", "PlaceCursor", "RestrictCursor", "FreeCursor", "DisableMouse", "DisableKeys",
+    "RestoreMouse", "RestoreKeys", "CopyToClipboard", "CopyFromClipboard",
+    "OpenFile", "PrintFile", "RunProgram", "OpenURL", "WindowsHelp",
 };
 
 // The shipped DLL read as a file, which a 64-bit test program can do as well as a 32-bit one.

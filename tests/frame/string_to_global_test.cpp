@@ -27,6 +27,17 @@ TEST(StringToGlobal, CopiesTextIntoAnUnlockedBlockOfItsLengthPlusOne)
         EXPECT_EQ(TakeResultString(StringToGlobal(text.c_str())), text);   // checks size and lock
 }
 
+TEST(StringToGlobal, GivenALengthTakesThatManyCharacters)
+{
+    struct Case {
+        const char *text;
+        SIZE_T length;
+        const char *expected;
+    } cases[] = {{"abcdef", 3, "abc"}, {"abc", 3, "abc"}, {"abc", 0, ""}, {"", 0, ""}};
+    for (const Case &c : cases)
+        EXPECT_EQ(TakeResultString(StringToGlobal(c.text, c.length)), c.expected) << c.text << ' ' << c.length;
+}
+
 TEST(StringToGlobal, AsksForAMovableBlockThatIsNotZeroFilled)
 {
     ImportPatch patch(GetModuleHandleA(nullptr), "kernel32.dll", "GlobalAlloc", (void *)RecordGlobalAlloc);

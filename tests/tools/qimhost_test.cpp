@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/clipboard_fixtures.h"
 #include "common/qimapi_test.h"
 
 #include <stdio.h>
@@ -232,6 +233,10 @@ TEST(QimhostCall, CallsQimapiExports)
     ExpectSuccess(Qimhost({"call", "WaitTillActive(0)"}), "");
     ExpectSuccess(Qimhost({"call", "AddSysItems(1, 1, 1, 0)"}), "");
     ExpectSuccess(Qimhost({"call", "RemoveSysItems(1, 1, 1, 0)"}), "");
+    ExpectSuccess(Qimhost({"call", "QimAPIVersion()"}), "200\n");
+    ExpectSuccess(Qimhost({"call", "PlaceCursor(-5, 100000)"}), "");
+    ExpectSuccess(Qimhost({"call", "RestrictCursor(10, 20, 300, 400)"}), "");
+    ExpectSuccess(Qimhost({"call", "FreeCursor()"}), "");
 }
 
 // Texts go in and result strings come out in the script's order of arguments, and GetDriveType
@@ -250,21 +255,43 @@ TEST(QimhostCall, CallsSettingsAndFileExports)
 }
 
 // The box belongs to the qimhost process: it is answered from here by posting the button's command.
-TEST(QimhostCall, ReturnsTheNameOfTheButtonPressedInMsgBox)
+// Answers the box of that caption, shown by a qimhost process, by posting the button's command.
+std::thread AnswerBox(const std::string &caption, int button)
 {
-    const char caption[] = "qimhost box 5e1";
-    std::thread answer([&caption] {
+    return std::thread([caption, button] {
         for (int i = 0; i < 1000; ++i, Sleep(10)) {
-            HWND box = FindWindowA("#32770", caption);
+            HWND box = FindWindowA("#32770", caption.c_str());
             if (box && IsWindowVisible(box)) {
-                PostMessageA(box, WM_COMMAND, IDNO, 0);
+                PostMessageA(box, WM_COMMAND, button, 0);
                 return;
             }
         }
     });
+}
+
+TEST(QimhostCall, ReturnsTheNameOfTheButtonPressedInMsgBox)
+{
+    const char caption[] = "qimhost box 5e1";
+    std::thread answer = AnswerBox(caption, IDNO);
     Outcome outcome = Qimhost({"call", std::string("MsgBox(\"Proceed?\", \"") + caption + "\", \"YesNo\", \"Question\", 2)"});
     answer.join();
     ExpectSuccess(outcome, "No\n");
+}
+
+TEST(QimhostCall, ShowsTheAboutBoxUntilItIsClosed)
+{
+    std::thread answer = AnswerBox("Qimmo Utilities", IDOK);
+    Outcome outcome = Qimhost({"call", "QimAPIAbout()"});
+    answer.join();
+    ExpectSuccess(outcome, "");
+}
+
+// The text stays on the clipboard from one qimhost process to the next.
+TEST(QimhostCall, MovesTextToTheClipboardAndBack)
+{
+    qimapi_test::ClipboardKeeper keeper;
+    ExpectSuccess(Qimhost({"call", "CopyToClipboard(\"from one \"\"host\"\" to the next\")"}), "1\n");
+    ExpectSuccess(Qimhost({"call", "CopyFromClipboard()"}), "from one \"host\" to the next\n");
 }
 
 TEST(QimhostCall, RefusesMalformedCalls)
@@ -369,11 +396,16 @@ TEST(QimhostRun, StopsAtTheFirstBadLineNamingIt)
 
 TEST(QimhostRun, RunsTheDemoScript)
 {
+    qimapi_test::ClipboardKeeper keeper;
     Outcome outcome = Qimhost({"run", "demo.qim"});
     EXPECT_EQ(outcome.status, 0u);
     EXPECT_EQ(outcome.err, "");
-    EXPECT_NE(outcome.out.find("GetWindowState(0) => 0\n"), std::string::npos) << outcome.out;
-    EXPECT_NE(outcome.out.find("FindDrive(\"A\", \"windows\\win.ini\") => C\n"), std::string::npos) << outcome.out;
+    for (const char *line : {"GetWindowState(0) => 0\n", "QimAPIVersion() => 200\n", "FreeCursor()\n",
+                             "CopyToClipboard(\"Hello from QIMAPI\") => 1\nCopyFromClipboard() => Hello from QIMAPI\n",
+                             "RunProgram(\"cmd /c exit 3\", \"Hidden\", 1) => 33\n",
+                             "RunProgram(\"C:\\windows\\win.ini\", \"Normal\", 0) => 11\n",
+                             "FindDrive(\"A\", \"windows\\win.ini\") => C\n"})
+        EXPECT_NE(outcome.out.find(line), std::string::npos) << line << " not in:\n" << outcome.out;
 }
 
 }  // namespace

@@ -253,26 +253,7 @@ TEST(WaitTillActiveChild, QuitsWithTheExitCodeOfWmQuit)
 
 TEST(WaitTillActive, WmQuitEndsTheProgramWithItsExitCode)
 {
-    char program[MAX_PATH];
-    ASSERT_TRUE(GetModuleFileNameA(nullptr, program, sizeof program));
-    std::string command = std::string("\"") + program + "\" --gtest_filter=WaitTillActiveChild.*";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION child = {};
-    SetEnvironmentVariableA(kQuitChild, "1");
-    BOOL started = qimapi_test::StartProcess(nullptr, &command[0], FALSE, &startup, &child);
-    SetEnvironmentVariableA(kQuitChild, nullptr);
-    ASSERT_TRUE(started);
-    if (WaitForSingleObject(child.hProcess, 30000) == WAIT_TIMEOUT) {
-        TerminateProcess(child.hProcess, 1);
-        WaitForSingleObject(child.hProcess, 5000);
-        ADD_FAILURE() << "the child program did not end";
-    }
-    DWORD exitCode = 0;
-    GetExitCodeProcess(child.hProcess, &exitCode);
-    EXPECT_EQ(exitCode, 3u);
-    CloseHandle(child.hThread);
-    CloseHandle(child.hProcess);
+    EXPECT_EQ(qimapi_test::RunThisProgram("WaitTillActiveChild.*", kQuitChild), 3u);
 }
 
 }  // namespace

@@ -1,132 +1,21 @@
 // The message box: real boxes answered from a second thread, and the exact style through a
 // recorded MessageBoxA.
+#include "common/message_boxes.h"
 #include "common/qimapi_test.h"
-
-#include <string.h>
 
 #include <set>
 #include <string>
 #include <vector>
 
+using qimapi_test::BoxAnswerer;
 using qimapi_test::DeactivateThread;
 using qimapi_test::Dll;
 using qimapi_test::ImportPatch;
+using qimapi_test::SeenBox;
 using qimapi_test::TakeResultString;
 using qimapi_test::TestWindow;
 
 namespace {
-
-// What a box showed, as the thread that answered it found it.
-struct SeenBox {
-    bool appeared = false;
-    std::set<int> buttons;   // ids of the visible buttons among IDOK..IDNO
-    int defaultButton = 0;
-    HICON icon = 0;   // of the visible icon control; Wine keeps one (id 1088) without an icon
-    HWND owner = 0;
-    std::string message;   // the text of the first visible static control that is no icon
-};
-
-BOOL CALLBACK ReadStatic(HWND control, LPARAM param)
-{
-    auto *box = reinterpret_cast<SeenBox *>(param);
-    char className[16] = "";
-    GetClassNameA(control, className, sizeof className);
-    if (lstrcmpiA(className, "Static") || !IsWindowVisible(control)) return TRUE;
-    if ((GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
-        box->icon = reinterpret_cast<HICON>(SendMessageA(control, STM_GETICON, 0, 0));
-    } else if (box->message.empty()) {
-        char text[256] = "";
-        GetWindowTextA(control, text, sizeof text);
-        box->message = text;
-    }
-    return TRUE;
-}
-
-SeenBox ReadBox(HWND box)
-{
-    SeenBox seen;
-    seen.appeared = true;
-    for (int id = IDOK; id <= IDNO; ++id) {
-        HWND button = GetDlgItem(box, id);
-        if (button && IsWindowVisible(button)) seen.buttons.insert(id);
-        if (button && (GetWindowLongA(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
-            seen.defaultButton = id;
-    }
-    EnumChildWindows(box, ReadStatic, reinterpret_cast<LPARAM>(&seen));
-    seen.owner = GetWindow(box, GW_OWNER);
-    return seen;
-}
-
-// Waits at most 4 s, in 10 ms steps, for a condition about a window.
-template <class Condition>
-bool WaitFor(Condition condition)
-{
-    for (int i = 0; i < 400; ++i) {
-        if (condition()) return true;
-        Sleep(10);
-    }
-    return false;
-}
-
-BOOL CALLBACK CloseBox(HWND window, LPARAM)
-{
-    char className[16] = "";
-    GetClassNameA(window, className, sizeof className);
-    if (!strcmp(className, "#32770")) {
-        SendMessageA(window, WM_COMMAND, IDCANCEL, 0);
-        if (IsWindow(window)) SendMessageA(window, WM_COMMAND, IDOK, 0);
-    }
-    return TRUE;
-}
-
-// Closes the message boxes of the thread, whatever they are called.
-void CloseStrayBoxes(DWORD thread)
-{
-    EnumThreadWindows(thread, CloseBox, 0);
-}
-
-// Answers the box of the given caption from a second thread with a click on one button.
-class BoxAnswerer {
-public:
-    BoxAnswerer(const char *caption, int press) : caption_(caption), press_(press), boxThread_(GetCurrentThreadId())
-    {
-        thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
-    }
-    ~BoxAnswerer() { Finish(); }
-    // What the box showed; waits for the answering thread to end.
-    const SeenBox &Finish()
-    {
-        if (thread_) {
-            WaitForSingleObject(thread_, INFINITE);
-            CloseHandle(thread_);
-            thread_ = 0;
-        }
-        return seen_;
-    }
-
-private:
-    static DWORD WINAPI Run(void *param)
-    {
-        static_cast<BoxAnswerer *>(param)->Answer();
-        return 0;
-    }
-    void Answer()
-    {
-        HWND box = 0;
-        if (!WaitFor([&] { return (box = FindWindowA("#32770", caption_.c_str())) && IsWindowVisible(box); })) {
-            CloseStrayBoxes(boxThread_);
-            return;
-        }
-        seen_ = ReadBox(box);
-        SendMessageA(GetDlgItem(box, press_), BM_CLICK, 0, 0);
-        if (!WaitFor([&] { return !IsWindow(box); })) CloseStrayBoxes(boxThread_);
-    }
-    std::string caption_;
-    int press_;
-    DWORD boxThread_;
-    HANDLE thread_;
-    SeenBox seen_;
-};
 
 // Shows a real box and answers it by pressing press; returns MsgBox's answer.
 std::string ShowAndPress(const char *buttons, const char *icon, int defaultButton, int press, SeenBox *seen,

@@ -1,0 +1,207 @@
+// URLs opened through registrations that the test puts in place of the prefix's own: an "http"
+// handler and the two known ".htm" classes, each starting the recorder, so that the command line
+// and show state of the browser that was started can be read back.
+#include "common/qimapi_test.h"
+#include "launch/launch_fixture.h"
+
+#include <string>
+#include <vector>
+
+using launch_test::ClassesKey;
+using launch_test::QuotedRecorder;
+using launch_test::Record;
+using launch_test::RecorderPath;
+using launch_test::Recordings;
+using launch_test::SetClassesValue;
+using launch_test::TempFile;
+
+namespace {
+
+const char kHttpCommand[] = "http\\shell\\open\\command";
+const char kHtmlFileCommand[] = "htmlfile\\shell\\open\\command";
+const char kNetscapeServer[] = "NetscapeMarkup\\protocol\\StdFileEditing\\server";
+const char kUrl[] = "http://example.com/page?a=1&b=2";
+
+// A command of exactly length characters: head, an option that pads it, and tail.
+std::string CommandOfLength(const std::string &head, const std::string &tail, size_t length)
+{
+    std::string command = head + " --pad=" + tail;
+    return command.insert(command.size() - tail.size(), length - command.size(), 'x');
+}
+
+struct StateCase {
+    const char *state;
+    int show;
+};
+// The launch table, as OpenFile and RunProgram read it.
+const StateCase kStates[] = {
+    {"Maximised", SW_SHOWMAXIMIZED}, {"HIDDEN", SW_HIDE}, {"", SW_SHOW}, {"Restored", SW_SHOW},
+};
+
+// The prefix's browser registrations set aside: none of the keys exists until a test makes it.
+class Browser : public testing::Test {
+protected:
+    // Opens url, expecting the result 1 and one program started, and returns its record.
+    Record OpenOne(const std::string &url, const char *state)
+    {
+        EXPECT_EQ(QIMAPI(OpenURL)(url.c_str(), state), 1);
+        std::vector<Record> records = recordings_.Wait();
+        EXPECT_EQ(records.size(), 1u);
+        return records.empty() ? Record() : records.front();
+    }
+    // Opens url, expecting the result 0 and no program started.
+    void OpenNone(const std::string &url)
+    {
+        EXPECT_EQ(QIMAPI(OpenURL)(url.c_str(), "Normal"), 0);
+        EXPECT_EQ(recordings_.Wait().size(), 0u) << "started a program";
+    }
+
+    ClassesKey http_{"http"}, htm_{".htm"}, htmlFile_{"htmlfile"}, netscape_{"NetscapeMarkup"};
+    Recordings recordings_;
+};
+
+TEST_F(Browser, OpensThroughTheHttpHandlerFirstWithTheWholeUrl)
+{
+    SetClassesValue(kHttpCommand, QuotedRecorder() + " http \"%1\"");
+    SetClassesValue(".htm", "htmlfile");
+    SetClassesValue(kHtmlFileCommand, QuotedRecorder() + " htm \"%1\"");
+    const std::string longUrl = std::string(kUrl) + "&c=" + std::string(400, 'x');
+    for (const StateCase &c : kStates) {
+        SCOPED_TRACE(c.state);
+        Record record = OpenOne(longUrl, c.state);
+        EXPECT_EQ(record.commandLine, QuotedRecorder() + " http \"" + longUrl + "\"");
+        EXPECT_EQ(record.show, c.show);
+    }
+}
+
+// The value buffer reads at most 254 characters; a longer handler is a handler all the same, and
+// the shell reads its command itself. (Wine's shell reads at most 255: one more is all it shows.)
+TEST_F(Browser, TakesAnHttpHandlerWhoseCommandIsLongerThanWhatIsRead)
+{
+    const std::string handler = CommandOfLength(QuotedRecorder() + " http", " \"%1\"", 255);
+    SetClassesValue(kHttpCommand, handler);
+    std::string expected = handler;
+    EXPECT_EQ(OpenOne(kUrl, "Normal").commandLine, expected.replace(expected.find("%1"), 2, kUrl));
+}
+
+TEST_F(Browser, FallsBackToTheHtmlfileBrowserWhenTheHttpHandlerFailsOrIsEmpty)
+{
+    SetClassesValue(".htm", "htmlfile");
+    SetClassesValue(kHtmlFileCommand, QuotedRecorder() + " -nohome \"%1\"");
+    const std::string expected = RecorderPath() + " " + kUrl;   // the path unquoted, its options dropped
+    for (const char *handler : {"\"C:\\no such browser.exe\" \"%1\"", ""}) {
+        SCOPED_TRACE(handler);
+        SetClassesValue(kHttpCommand, handler);
+        for (const StateCase &c : kStates) {
+            SCOPED_TRACE(c.state);
+            Record record = OpenOne(kUrl, c.state);
+            EXPECT_EQ(record.commandLine, expected);
+            EXPECT_EQ(record.show, c.show);
+        }
+    }
+}
+
+TEST_F(Browser, TakesTheNetscapeMarkupServerWhateverTheCaseOfItsName)
+{
+    SetClassesValue(kNetscapeServer, RecorderPath() + " -remote");
+    SetClassesValue(kHtmlFileCommand, QuotedRecorder() + " htmlfile \"%1\"");   // never taken here
+    for (const char *className : {"NetscapeMarkup", "NETSCAPEMARKUP", "netscapemarkup"}) {
+        SCOPED_TRACE(className);
+        SetClassesValue(".htm", className);
+        EXPECT_EQ(OpenOne(kUrl, "Normal").commandLine, RecorderPath() + " -remote " + kUrl);
+    }
+}
+
+// The four usual forms of a registered browser command, end to end; the builder's own table
+// has the rest.
+TEST_F(Browser, BuildsTheBrowserCommandLineFromEachFormOfCommand)
+{
+    const std::string path = RecorderPath();
+    const struct {
+        std::string command;
+        std::string expected;
+    } cases[] = {
+        {path, path + " " + kUrl},
+        {"\"" + path + "\" -new-window -nohome", path + " " + kUrl},
+        {path + " -new \"%1\"", path + " -new  " + kUrl},
+        {path + " %1", path + " %1 " + kUrl},
+    };
+    SetClassesValue(".htm", "htmlfile");
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.command);
+        SetClassesValue(kHtmlFileCommand, c.command);
+        EXPECT_EQ(OpenOne(kUrl, "Normal").commandLine, c.expected);
+    }
+}
+
+TEST_F(Browser, CutsALongUrlOnlyWhereItBuildsTheCommandLine)
+{
+    SetClassesValue(".htm", "htmlfile");
+    SetClassesValue(kHtmlFileCommand, QuotedRecorder() + " \"%1\"");
+    const std::string longUrl = std::string(kUrl) + "&c=" + std::string(400, 'x');
+    EXPECT_EQ(OpenOne(longUrl, "Normal").commandLine, (RecorderPath() + " " + longUrl).substr(0, 255));
+}
+
+// A browser command is read whole or not at all: one cut at 254 characters might name another
+// program.
+TEST_F(Browser, TakesABrowserCommandOfUpTo254Characters)
+{
+    SetClassesValue(".htm", "htmlfile");
+    SetClassesValue(kHtmlFileCommand, CommandOfLength(QuotedRecorder(), " \"%1\"", 254));
+    EXPECT_EQ(OpenOne(kUrl, "Normal").commandLine, RecorderPath() + " " + kUrl);
+    SetClassesValue(kHtmlFileCommand, CommandOfLength(QuotedRecorder(), " \"%1\"", 255));
+    OpenNone(kUrl);
+}
+
+TEST_F(Browser, GivesZeroAndStartsNothingWithoutAKnownHtmClass)
+{
+    ClassesKey otherClass("QimapiOtherBrowser");
+    SetClassesValue("QimapiOtherBrowser\\shell\\open\\command", QuotedRecorder() + " \"%1\"");
+    SetClassesValue(kHtmlFileCommand, QuotedRecorder() + " \"%1\"");
+    SetClassesValue(kNetscapeServer, RecorderPath());
+    OpenNone(kUrl);   // no ".htm" at all
+    for (const char *className : {"QimapiOtherBrowser", "", "htmlfile ", "Netscape"}) {
+        SCOPED_TRACE(className);
+        SetClassesValue(".htm", className);
+        OpenNone(kUrl);
+    }
+}
+
+TEST_F(Browser, GivesZeroWhenTheBrowserCannotStart)
+{
+    SetClassesValue(".htm", "htmlfile");
+    SetClassesValue(kHtmlFileCommand, "\"C:\\no such browser.exe\" \"%1\"");
+    OpenNone(kUrl);
+}
+
+// A class whose browser command is missing or empty names no browser. The class name itself is
+// no program to start either, even where a program of that name would be found: one stands in
+// the current folder here.
+TEST_F(Browser, GivesZeroAndStartsNothingWithoutABrowserCommand)
+{
+    TempFile htmlFileProgram("htmlfile.exe", "");
+    TempFile netscapeProgram("NetscapeMarkup.exe", "");
+    ASSERT_TRUE(CopyFileA(RecorderPath().c_str(), htmlFileProgram.path().c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(RecorderPath().c_str(), netscapeProgram.path().c_str(), FALSE));
+    char folder[MAX_PATH] = "";
+    GetCurrentDirectoryA(sizeof folder, folder);
+    const struct {
+        const char *className;
+        const char *commandKey;
+        const TempFile &program;
+    } cases[] = {
+        {"htmlfile", kHtmlFileCommand, htmlFileProgram},
+        {"NetscapeMarkup", kNetscapeServer, netscapeProgram},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.className);
+        ASSERT_TRUE(SetCurrentDirectoryA(c.program.folder().c_str()));
+        SetClassesValue(".htm", c.className);
+        OpenNone(kUrl);   // the class has no key of that name
+        SetClassesValue(c.commandKey, "");
+        OpenNone(kUrl);
+        SetCurrentDirectoryA(folder);
+    }
+}
+
+}  // namespace
