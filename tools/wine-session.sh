@@ -29,21 +29,27 @@ wine_session_start() {            # $1 = build folder; its bin/desktop_keeper.ex
     rm -f "$f"
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         $WINE wineboot -i </dev/null >/dev/null 2>&1
-        # Test drives, one of each kind, mapped to folders of the build folder. R: is a removable
-        # drive without a medium: its folder never exists.
-        local drives=(d:cdrom e:hd f:hd m:ramdisk n:network r:floppy s:floppy) drive
+        # Unmanaged windows: without a window manager, hiding a managed window waits 2 s.
+        printf '%s\n' REGEDIT4 '' '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' \
+            > "$build/prefix.reg"
+        $WINE regedit /S "$build/prefix.reg" </dev/null >/dev/null 2>&1
+        wineserver -w
+    fi
+    # Test drives, one of each kind, mapped to folders of the build folder; a prefix made before
+    # they were added gets them too. R: is a removable drive without a medium: its folder never
+    # exists.
+    local drives=(d:cdrom e:hd f:hd m:ramdisk n:network r:floppy s:floppy) drive
+    if [ ! -L "$WINEPREFIX/dosdevices/s:" ]; then
         for drive in "${drives[@]}"; do
             drive=${drive%%:*}
             [ "$drive" = r ] || mkdir -p "$build/drives/$drive"
             ln -sfn "$build/drives/$drive" "$WINEPREFIX/dosdevices/$drive:"
         done
-        # Unmanaged windows: without a window manager, hiding a managed window waits 2 s.
         {
-            printf '%s\n' REGEDIT4 '' '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' \
-                '' '[HKEY_LOCAL_MACHINE\Software\Wine\Drives]'
+            printf '%s\n' REGEDIT4 '' '[HKEY_LOCAL_MACHINE\Software\Wine\Drives]'
             for drive in "${drives[@]}"; do printf '"%s:"="%s"\n' "${drive%%:*}" "${drive#*:}"; done
-        } > "$build/prefix.reg"
-        $WINE regedit /S "$build/prefix.reg" </dev/null >/dev/null 2>&1
+        } > "$build/drives.reg"
+        $WINE regedit /S "$build/drives.reg" </dev/null >/dev/null 2>&1
         wineserver -w             # drive kinds are read when the next server starts
     fi
     wineserver -p                 # persistent; returns at once
