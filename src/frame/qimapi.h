@@ -28,4 +28,25 @@ HGLOBAL WINAPI MsgBox(const char *message, const char *caption, const char *butt
 void WINAPI AddSysItems(int systemMenu, int minimizeBox, int maximizeBox, HWND window);
 void WINAPI RemoveSysItems(int systemMenu, int minimizeBox, int maximizeBox, HWND window);
 
+// Versions and directories
+int WINAPI IsWinNT(void);
+HGLOBAL WINAPI WindowsVersion(void);
+HGLOBAL WINAPI DosVersion(void);
+HGLOBAL WINAPI GetWindowsDir(void);
+HGLOBAL WINAPI GetSystemDir(void);
+
+// Display metrics and fonts
+int WINAPI ScreenWidth(void);
+int WINAPI ScreenHeight(void);
+int WINAPI SystemFontHeight(void);
+int WINAPI FontInstalled(const char *fontName, const char *style);
+
+// Multimedia component versions
+HGLOBAL WINAPI VfwVersion(void);
+HGLOBAL WINAPI QtVersion(void);
+
+// Screen saver
+int WINAPI ScreenSaverActive(int on);
+int WINAPI ScreenSaverTime(int seconds);
+
 }

@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include <thread>
+
 namespace qimapi_test {
 
 static const char kTestWindowClass[] = "QimapiTestWindow";
@@ -49,6 +51,77 @@ HWND GoneWindow()
 {
     TestWindow window("gone");
     return window.hwnd();
+}
+
+// Reads a pipe until every writer has closed it.
+static void Drain(HANDLE pipe, std::string *text)
+{
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(pipe, buffer, sizeof buffer, &got, nullptr) && got) text->append(buffer, got);
+}
+
+// A pipe whose write end the child inherits as one of its standard handles.
+struct ChildPipe {
+    ChildPipe()
+    {
+        SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+        EXPECT_TRUE(CreatePipe(&read, &write, &inherit, 0));
+        SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+    }
+    ~ChildPipe()
+    {
+        CloseHandle(read);
+        CloseWrite();
+    }
+    // Once the child has its copy: the reader sees the end when the child's copy closes.
+    void CloseWrite()
+    {
+        if (write) CloseHandle(write);
+        write = nullptr;
+    }
+    HANDLE read = nullptr;
+    HANDLE write = nullptr;
+};
+
+ChildOutcome RunChild(const char *application, std::string commandLine, DWORD timeoutMs)
+{
+    ChildPipe out, err;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = out.write;
+    startup.hStdError = err.write;
+    PROCESS_INFORMATION child = {};
+    ChildOutcome outcome = {~0u, "", ""};
+    BOOL started = StartProcess(application, &commandLine[0], TRUE, &startup, &child);
+    out.CloseWrite();
+    err.CloseWrite();
+    if (!started) {
+        ADD_FAILURE() << "cannot start " << commandLine << ", error " << GetLastError();
+        return outcome;
+    }
+    std::thread outReader(Drain, out.read, &outcome.out), errReader(Drain, err.read, &outcome.err);
+    if (WaitForSingleObject(child.hProcess, timeoutMs) != WAIT_OBJECT_0) {
+        ADD_FAILURE() << "did not finish: " << commandLine;
+        TerminateProcess(child.hProcess, 99);
+        WaitForSingleObject(child.hProcess, timeoutMs);
+    }
+    outReader.join();
+    errReader.join();
+    GetExitCodeProcess(child.hProcess, &outcome.status);
+    CloseHandle(child.hThread);
+    CloseHandle(child.hProcess);
+    return outcome;
+}
+
+HandleSlots ProbeHandleSlots()
+{
+    HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    HBRUSH brush = CreateSolidBrush(0);
+    CloseHandle(event);
+    DeleteObject(brush);
+    return {reinterpret_cast<ULONG_PTR>(event), LOWORD(reinterpret_cast<ULONG_PTR>(brush))};
 }
 
 size_t TestWindow::Count(UINT message) const

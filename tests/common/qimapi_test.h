@@ -80,6 +80,33 @@ inline BOOL StartProcess(const char *application, char *commandLine, BOOL inheri
     }
 }
 
+// What a child program left: its exit status (~0 when it could not be started) and all it
+// wrote to its standard output and standard error.
+struct ChildOutcome {
+    DWORD status;
+    std::string out;
+    std::string err;
+};
+
+// Runs a program with its standard output and error read through pipes and waits for it at
+// most timeoutMs, ending it (and failing the test) if it takes longer.
+ChildOutcome RunChild(const char *application, std::string commandLine, DWORD timeoutMs);
+
+// Where the next kernel handle and the next GDI object would go. Wine hands out the lowest free
+// slot of each table, so a call that leaves a handle, device context or GDI object behind moves
+// the probe and one that releases everything does not (GetProcessHandleCount and
+// GetGuiResources answer 0 under Wine and cannot show it).
+struct HandleSlots {
+    ULONG_PTR kernel;
+    WORD gdi;   // the low 16 bits; the high ones count the slot's generations
+    bool operator==(const HandleSlots &other) const { return kernel == other.kernel && gdi == other.gdi; }
+};
+HandleSlots ProbeHandleSlots();
+inline std::ostream &operator<<(std::ostream &out, const HandleSlots &slots)
+{
+    return out << "kernel slot " << slots.kernel << ", GDI slot " << slots.gdi;
+}
+
 struct SeenMessage {
     UINT message;
     WPARAM wParam;

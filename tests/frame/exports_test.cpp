@@ -12,6 +12,8 @@ namespace {
 const std::set<std::string> kBuiltExports = {
     "SendMsg", "GetWindowState", "SetWindowState", "ActiveWindow", "GetWindowHandle", "SetWindowTitle",
     "KillWindow", "WindowToFront", "ActivateWindow", "WaitTillActive", "MsgBox", "AddSysItems", "RemoveSysItems",
+    "IsWinNT", "WindowsVersion", "DosVersion", "GetWindowsDir", "GetSystemDir", "ScreenWidth", "ScreenHeight",
+    "SystemFontHeight", "FontInstalled", "VfwVersion", "QtVersion", "ScreenSaverActive", "ScreenSaverTime",
 };
 
 // The shipped DLL read as a file, which a 64-bit test program can do as well as a 32-bit one.
