@@ -124,6 +124,65 @@ HandleSlots ProbeHandleSlots()
     return {reinterpret_cast<ULONG_PTR>(event), LOWORD(reinterpret_cast<ULONG_PTR>(brush))};
 }
 
+static bool KeyExists(HKEY root, const std::string &key)
+{
+    HKEY opened;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+    RegCloseKey(opened);
+    return true;
+}
+
+ScopedRegistryValue::ScopedRegistryValue(HKEY root, const std::string &key, const char *name)
+    : root_(root), key_(key), name_(name)
+{
+    for (size_t end = 0; end != std::string::npos;) {
+        end = key.find('\\', end + 1);
+        std::string path = key.substr(0, end);
+        if (!KeyExists(root, path)) {
+            firstMissing_ = path;
+            return;
+        }
+    }
+    HKEY opened;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return;
+    DWORD size = 0;
+    if (RegQueryValueExA(opened, name, nullptr, &savedType_, nullptr, &size) == ERROR_SUCCESS) {
+        saved_.resize(size);
+        hadValue_ = RegQueryValueExA(opened, name, nullptr, &savedType_, saved_.data(), &size) == ERROR_SUCCESS;
+    }
+    RegCloseKey(opened);
+}
+
+ScopedRegistryValue::~ScopedRegistryValue()
+{
+    if (!firstMissing_.empty()) {
+        // Leaf first: RegDeleteKeyA takes keys without subkeys only.
+        std::string path = key_;
+        while (RegDeleteKeyA(root_, path.c_str()) == ERROR_SUCCESS && path != firstMissing_)
+            path.resize(path.rfind('\\'));   // firstMissing_ is a parent of key_, so one is left
+        return;
+    }
+    HKEY opened;
+    if (RegOpenKeyExA(root_, key_.c_str(), 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS) return;
+    if (hadValue_) {
+        RegSetValueExA(opened, name_.c_str(), 0, savedType_, saved_.data(), static_cast<DWORD>(saved_.size()));
+    } else {
+        RegDeleteValueA(opened, name_.c_str());
+    }
+    RegCloseKey(opened);
+}
+
+bool ScopedRegistryValue::Set(const char *text)
+{
+    HKEY opened;
+    if (RegCreateKeyExA(root_, key_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr) != ERROR_SUCCESS)
+        return false;
+    LONG status = RegSetValueExA(opened, name_.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE *>(text),
+                                 static_cast<DWORD>(strlen(text) + 1));
+    RegCloseKey(opened);
+    return status == ERROR_SUCCESS;
+}
+
 size_t TestWindow::Count(UINT message) const
 {
     size_t n = 0;

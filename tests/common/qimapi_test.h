@@ -107,6 +107,26 @@ inline std::ostream &operator<<(std::ostream &out, const HandleSlots &slots)
     return out << "kernel slot " << slots.kernel << ", GDI slot " << slots.gdi;
 }
 
+// Sets a registry value for the life of the object, then puts back what was there before: the
+// old value, no value, or no key (with the parent keys the object had to create).
+class ScopedRegistryValue {
+public:
+    ScopedRegistryValue(HKEY root, const std::string &key, const char *name);
+    ~ScopedRegistryValue();
+    ScopedRegistryValue(const ScopedRegistryValue &) = delete;
+    ScopedRegistryValue &operator=(const ScopedRegistryValue &) = delete;
+    bool Set(const char *text);
+
+private:
+    HKEY root_;
+    std::string key_;
+    std::string name_;
+    std::string firstMissing_;   // the outermost key of the path that did not exist, or ""
+    bool hadValue_ = false;
+    DWORD savedType_ = REG_NONE;
+    std::vector<BYTE> saved_;
+};
+
 struct SeenMessage {
     UINT message;
     WPARAM wParam;

@@ -29,40 +29,8 @@ TEST(VfwVersion, IsTheAviDriversAnswer)
     EXPECT_EQ(TakeResultString(QIMAPI(VfwVersion)()), answer);
 }
 
+// Where Wine looks up the driver of an MCI device type.
 const char kMciDrivers[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\MCI";
-
-// Makes Wine's AVI driver serve the QTWVideo device type as well, then removes that again.
-class QuickTimeServedByAviDriver {
-public:
-    QuickTimeServedByAviDriver()
-    {
-        HKEY key;
-        existed_ = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kMciDrivers, 0, KEY_READ, &key) == ERROR_SUCCESS;
-        if (existed_) RegCloseKey(key);
-        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kMciDrivers, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr))
-            return;
-        static const char driver[] = "mciavi32.dll";
-        set_ = RegSetValueExA(key, "QTWVideo", 0, REG_SZ, reinterpret_cast<const BYTE *>(driver), sizeof driver) ==
-               ERROR_SUCCESS;
-        RegCloseKey(key);
-    }
-    ~QuickTimeServedByAviDriver()
-    {
-        HKEY key;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kMciDrivers, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-            RegDeleteValueA(key, "QTWVideo");
-            RegCloseKey(key);
-        }
-        if (!existed_) RegDeleteKeyA(HKEY_LOCAL_MACHINE, kMciDrivers);
-    }
-    QuickTimeServedByAviDriver(const QuickTimeServedByAviDriver &) = delete;
-    QuickTimeServedByAviDriver &operator=(const QuickTimeServedByAviDriver &) = delete;
-    bool ok() const { return set_; }
-
-private:
-    bool existed_ = false;
-    bool set_ = false;
-};
 
 // One test, so that no other test of QtVersion runs while the driver serves QTWVideo.
 TEST(QtVersion, IsZeroWithoutADriverAndTheDriversAnswerWithOne)
@@ -70,8 +38,8 @@ TEST(QtVersion, IsZeroWithoutADriverAndTheDriversAnswerWithOne)
     ASSERT_EQ(AskDriver("info QTWVideo version").rfind("error ", 0), 0u) << "a QTWVideo driver is installed";
     EXPECT_EQ(TakeResultString(QIMAPI(QtVersion)()), "0");
 
-    QuickTimeServedByAviDriver served;
-    ASSERT_TRUE(served.ok());
+    qimapi_test::ScopedRegistryValue quickTimeDriver(HKEY_LOCAL_MACHINE, kMciDrivers, "QTWVideo");
+    ASSERT_TRUE(quickTimeDriver.Set("mciavi32.dll"));   // Wine's AVI driver
     std::string answer = AskDriver("info QTWVideo version");
     ASSERT_EQ(answer.rfind("error", 0), std::string::npos) << answer;
     EXPECT_EQ(TakeResultString(QIMAPI(QtVersion)()), answer);

@@ -12,53 +12,8 @@ using qimapi_test::TakeResultString;
 
 namespace {
 
-const char kAppDefaults[] = "Software\\Wine\\AppDefaults\\version_probe.exe";
-
-// Sets the Windows version Wine reports to version_probe.exe, which takes effect when it starts,
-// and puts the key back as it was.
-class ProbeVersion {
-public:
-    ProbeVersion()
-    {
-        HKEY key;
-        existed_ = RegOpenKeyExA(HKEY_CURRENT_USER, kAppDefaults, 0, KEY_READ, &key) == ERROR_SUCCESS;
-        if (!existed_) return;
-        DWORD size = sizeof saved_;
-        hadValue_ = RegQueryValueExA(key, "Version", nullptr, nullptr, reinterpret_cast<BYTE *>(saved_), &size) ==
-                    ERROR_SUCCESS;
-        RegCloseKey(key);
-    }
-    ~ProbeVersion()
-    {
-        if (!existed_) {
-            RegDeleteKeyA(HKEY_CURRENT_USER, kAppDefaults);
-        } else if (hadValue_) {
-            Set(saved_);
-        } else {
-            HKEY key;
-            RegOpenKeyExA(HKEY_CURRENT_USER, kAppDefaults, 0, KEY_SET_VALUE, &key);
-            RegDeleteValueA(key, "Version");
-            RegCloseKey(key);
-        }
-    }
-    ProbeVersion(const ProbeVersion &) = delete;
-    ProbeVersion &operator=(const ProbeVersion &) = delete;
-    bool Set(const char *version)
-    {
-        HKEY key;
-        if (RegCreateKeyExA(HKEY_CURRENT_USER, kAppDefaults, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr))
-            return false;
-        LONG status = RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE *>(version),
-                                     static_cast<DWORD>(strlen(version) + 1));
-        RegCloseKey(key);
-        return status == ERROR_SUCCESS;
-    }
-
-private:
-    bool existed_ = false;
-    bool hadValue_ = false;
-    char saved_[64] = "";
-};
+// Wine reads a program's Windows version from here when the program starts.
+const char kProbeDefaults[] = "Software\\Wine\\AppDefaults\\version_probe.exe";
 
 struct VersionCase {
     const char *version;    // as the prefix names it
@@ -78,9 +33,9 @@ const VersionCase kVersions[] = {
 
 TEST(Versions, AsProgramsOfEachWindowsVersionSeeThem)
 {
-    ProbeVersion probe;
+    qimapi_test::ScopedRegistryValue probeVersion(HKEY_CURRENT_USER, kProbeDefaults, "Version");
     for (const VersionCase &c : kVersions) {
-        ASSERT_TRUE(probe.Set(c.version));
+        ASSERT_TRUE(probeVersion.Set(c.version));
         qimapi_test::ChildOutcome outcome = qimapi_test::RunChild("version_probe.exe", "version_probe.exe", 20000);
         ASSERT_EQ(outcome.status, 0u) << outcome.err;
         EXPECT_EQ(outcome.out, std::string(c.reported) + "|" + c.expected + "\n") << c.version;

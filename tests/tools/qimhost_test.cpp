@@ -293,10 +293,19 @@ TEST(QimhostRun, StopsAtTheFirstBadLineNamingIt)
 
 TEST(QimhostRun, RunsTheDemoScript)
 {
+    // The demo switches the screen saver and sets its time-out: both are put back.
+    BOOL saverActive = TRUE;
+    UINT saverTimeOut = 0;
+    SystemParametersInfoA(SPI_GETSCREENSAVEACTIVE, 0, &saverActive, 0);
+    SystemParametersInfoA(SPI_GETSCREENSAVETIMEOUT, 0, &saverTimeOut, 0);
     Outcome outcome = Qimhost({"run", "demo.qim"});
+    SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, saverActive, nullptr, SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE);
+    SystemParametersInfoA(SPI_SETSCREENSAVETIMEOUT, saverTimeOut, nullptr, SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE);
     EXPECT_EQ(outcome.status, 0u);
     EXPECT_EQ(outcome.err, "");
     EXPECT_NE(outcome.out.find("GetWindowState(0) => 0\n"), std::string::npos) << outcome.out;
+    EXPECT_NE(outcome.out.find("FontInstalled(\"No Such Family\", \"found\") => 0\n"), std::string::npos)
+        << outcome.out;
 }
 
 }  // namespace
