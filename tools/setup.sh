@@ -4,7 +4,8 @@ set -euo pipefail
 
 packages=(cmake make git googletest g++-mingw-w64-i686 binutils-mingw-w64-i686
           g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64
-          wine wine32:i386 libxi6:i386 xvfb xauth)
+          wine wine32:i386 libxi6:i386 xvfb xauth
+          fonts-dejavu-core fonts-dejavu-extra)   # font families the tests look for
 
 missing=()
 for p in "${packages[@]}"; do

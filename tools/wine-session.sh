@@ -56,8 +56,12 @@ wine_session_start() {            # $1 = build folder; its bin/desktop_keeper.ex
     # The first process of a server starts Wine's services, which inherit its output: start
     # them from a process without pipes, or ctest waits for them.
     $WINE cmd /c exit </dev/null >/dev/null 2>&1
-    $WINE "$build/bin/desktop_keeper.exe" </dev/null >/dev/null 2>&1 &
+    local ready="$build/desktop.ready"
+    rm -f "$ready"
+    $WINE "$build/bin/desktop_keeper.exe" "Z:$ready" </dev/null >/dev/null 2>&1 &
     KEEPER_PID=$!
+    for _ in $(seq 300); do [ -e "$ready" ] && break; sleep 0.1; done
+    rm -f "$ready"
 }
 
 wine_session_stop() {

@@ -20,8 +20,11 @@ struct Keyword {
     int value;
 };
 
-// The value of the first row whose word equals text as a whole string, where only the ASCII
-// letters a-z are folded to capitals; fallback when no row matches.
+// Whether text equals word as a whole string, where only the ASCII letters a-z are folded to
+// capitals.
+bool KeywordEquals(const char *text, const char *word);
+
+// The value of the first row whose word equals text (KeywordEquals); fallback when no row matches.
 int LookUpKeyword(const char *text, const Keyword *table, size_t rows, int fallback);
 
 template <size_t Rows>

@@ -6,7 +6,7 @@ static char FoldAsciiLetter(char c)
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-static bool KeywordEquals(const char *text, const char *word)
+bool KeywordEquals(const char *text, const char *word)
 {
     for (; FoldAsciiLetter(*text) == FoldAsciiLetter(*word); ++text, ++word)
         if (!*text) return true;

@@ -80,5 +80,25 @@ UINT WINAPI RunProgram(const char *program, const char *state, int wait);
 
 // Help viewer
 int WINAPI WindowsHelp(const char *command, const char *helpFile, const char *data);
+// Versions and directories
+int WINAPI IsWinNT(void);
+HGLOBAL WINAPI WindowsVersion(void);
+HGLOBAL WINAPI DosVersion(void);
+HGLOBAL WINAPI GetWindowsDir(void);
+HGLOBAL WINAPI GetSystemDir(void);
+
+// Display metrics and fonts
+int WINAPI ScreenWidth(void);
+int WINAPI ScreenHeight(void);
+int WINAPI SystemFontHeight(void);
+int WINAPI FontInstalled(const char *fontName, const char *style);
+
+// Multimedia component versions
+HGLOBAL WINAPI VfwVersion(void);
+HGLOBAL WINAPI QtVersion(void);
+
+// Screen saver
+int WINAPI ScreenSaverActive(int on);
+int WINAPI ScreenSaverTime(int seconds);
 
 }

@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include <thread>
+
 namespace qimapi_test {
 
 static const char kTestWindowClass[] = "QimapiTestWindow";
@@ -76,6 +78,136 @@ DWORD RunThisProgram(const char *filter, const char *variable, DWORD timeoutMs)
     CloseHandle(child.hThread);
     CloseHandle(child.hProcess);
     return exitCode;
+}
+
+// Reads a pipe until every writer has closed it.
+static void Drain(HANDLE pipe, std::string *text)
+{
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(pipe, buffer, sizeof buffer, &got, nullptr) && got) text->append(buffer, got);
+}
+
+// A pipe whose write end the child inherits as one of its standard handles.
+struct ChildPipe {
+    ChildPipe()
+    {
+        SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+        EXPECT_TRUE(CreatePipe(&read, &write, &inherit, 0));
+        SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+    }
+    ~ChildPipe()
+    {
+        CloseHandle(read);
+        CloseWrite();
+    }
+    // Once the child has its copy: the reader sees the end when the child's copy closes.
+    void CloseWrite()
+    {
+        if (write) CloseHandle(write);
+        write = nullptr;
+    }
+    HANDLE read = nullptr;
+    HANDLE write = nullptr;
+};
+
+ChildOutcome RunChild(const char *application, std::string commandLine, DWORD timeoutMs)
+{
+    ChildPipe out, err;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = out.write;
+    startup.hStdError = err.write;
+    PROCESS_INFORMATION child = {};
+    ChildOutcome outcome = {~0u, "", ""};
+    BOOL started = StartProcess(application, &commandLine[0], TRUE, &startup, &child);
+    out.CloseWrite();
+    err.CloseWrite();
+    if (!started) {
+        ADD_FAILURE() << "cannot start " << commandLine << ", error " << GetLastError();
+        return outcome;
+    }
+    std::thread outReader(Drain, out.read, &outcome.out), errReader(Drain, err.read, &outcome.err);
+    if (WaitForSingleObject(child.hProcess, timeoutMs) != WAIT_OBJECT_0) {
+        ADD_FAILURE() << "did not finish: " << commandLine;
+        TerminateProcess(child.hProcess, 99);
+        WaitForSingleObject(child.hProcess, timeoutMs);
+    }
+    outReader.join();
+    errReader.join();
+    GetExitCodeProcess(child.hProcess, &outcome.status);
+    CloseHandle(child.hThread);
+    CloseHandle(child.hProcess);
+    return outcome;
+}
+
+HandleSlots ProbeHandleSlots()
+{
+    HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    HBRUSH brush = CreateSolidBrush(0);
+    CloseHandle(event);
+    DeleteObject(brush);
+    return {reinterpret_cast<ULONG_PTR>(event), LOWORD(reinterpret_cast<ULONG_PTR>(brush))};
+}
+
+static bool KeyExists(HKEY root, const std::string &key)
+{
+    HKEY opened;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+    RegCloseKey(opened);
+    return true;
+}
+
+ScopedRegistryValue::ScopedRegistryValue(HKEY root, const std::string &key, const char *name)
+    : root_(root), key_(key), name_(name)
+{
+    for (size_t end = 0; end != std::string::npos;) {
+        end = key.find('\\', end + 1);
+        std::string path = key.substr(0, end);
+        if (!KeyExists(root, path)) {
+            firstMissing_ = path;
+            return;
+        }
+    }
+    HKEY opened;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return;
+    DWORD size = 0;
+    if (RegQueryValueExA(opened, name, nullptr, &savedType_, nullptr, &size) == ERROR_SUCCESS) {
+        saved_.resize(size);
+        hadValue_ = RegQueryValueExA(opened, name, nullptr, &savedType_, saved_.data(), &size) == ERROR_SUCCESS;
+    }
+    RegCloseKey(opened);
+}
+
+ScopedRegistryValue::~ScopedRegistryValue()
+{
+    if (!firstMissing_.empty()) {
+        // Leaf first: RegDeleteKeyA takes keys without subkeys only.
+        std::string path = key_;
+        while (RegDeleteKeyA(root_, path.c_str()) == ERROR_SUCCESS && path != firstMissing_)
+            path.resize(path.rfind('\\'));   // firstMissing_ is a parent of key_, so one is left
+        return;
+    }
+    HKEY opened;
+    if (RegOpenKeyExA(root_, key_.c_str(), 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS) return;
+    if (hadValue_) {
+        RegSetValueExA(opened, name_.c_str(), 0, savedType_, saved_.data(), static_cast<DWORD>(saved_.size()));
+    } else {
+        RegDeleteValueA(opened, name_.c_str());
+    }
+    RegCloseKey(opened);
+}
+
+bool ScopedRegistryValue::Set(const char *text)
+{
+    HKEY opened;
+    if (RegCreateKeyExA(root_, key_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr) != ERROR_SUCCESS)
+        return false;
+    LONG status = RegSetValueExA(opened, name_.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE *>(text),
+                                 static_cast<DWORD>(strlen(text) + 1));
+    RegCloseKey(opened);
+    return status == ERROR_SUCCESS;
 }
 
 size_t TestWindow::Count(UINT message) const

@@ -140,6 +140,53 @@ inline BOOL StartProcess(const char *application, char *commandLine, BOOL inheri
 // the child and fails the test if it runs longer than timeoutMs.
 DWORD RunThisProgram(const char *filter, const char *variable, DWORD timeoutMs = 30000);
 
+// What a child program left: its exit status (~0 when it could not be started) and all it
+// wrote to its standard output and standard error.
+struct ChildOutcome {
+    DWORD status;
+    std::string out;
+    std::string err;
+};
+
+// Runs a program with its standard output and error read through pipes and waits for it at
+// most timeoutMs, ending it (and failing the test) if it takes longer.
+ChildOutcome RunChild(const char *application, std::string commandLine, DWORD timeoutMs);
+
+// Where the next kernel handle and the next GDI object would go. Wine hands out the lowest free
+// slot of each table, so a call that leaves a handle, device context or GDI object behind moves
+// the probe and one that releases everything does not (GetProcessHandleCount and
+// GetGuiResources answer 0 under Wine and cannot show it).
+struct HandleSlots {
+    ULONG_PTR kernel;
+    WORD gdi;   // the low 16 bits; the high ones count the slot's generations
+    bool operator==(const HandleSlots &other) const { return kernel == other.kernel && gdi == other.gdi; }
+};
+HandleSlots ProbeHandleSlots();
+inline std::ostream &operator<<(std::ostream &out, const HandleSlots &slots)
+{
+    return out << "kernel slot " << slots.kernel << ", GDI slot " << slots.gdi;
+}
+
+// Sets a registry value for the life of the object, then puts back what was there before: the
+// old value, no value, or no key (with the parent keys the object had to create).
+class ScopedRegistryValue {
+public:
+    ScopedRegistryValue(HKEY root, const std::string &key, const char *name);
+    ~ScopedRegistryValue();
+    ScopedRegistryValue(const ScopedRegistryValue &) = delete;
+    ScopedRegistryValue &operator=(const ScopedRegistryValue &) = delete;
+    bool Set(const char *text);
+
+private:
+    HKEY root_;
+    std::string key_;
+    std::string name_;
+    std::string firstMissing_;   // the outermost key of the path that did not exist, or ""
+    bool hadValue_ = false;
+    DWORD savedType_ = REG_NONE;
+    std::vector<BYTE> saved_;
+};
+
 struct SeenMessage {
     UINT message;
     WPARAM wParam;

@@ -17,6 +17,8 @@ const std::set<std::string> kBuiltExports = {
     "QimAPIAbout", "QimAPIVersion", "PlaceCursor", "RestrictCursor", "FreeCursor", "DisableMouse", "DisableKeys",
     "RestoreMouse", "RestoreKeys", "CopyToClipboard", "CopyFromClipboard",
     "OpenFile", "PrintFile", "RunProgram", "OpenURL", "WindowsHelp",
+    "IsWinNT", "WindowsVersion", "DosVersion", "GetWindowsDir", "GetSystemDir", "ScreenWidth", "ScreenHeight",
+    "SystemFontHeight", "FontInstalled", "VfwVersion", "QtVersion", "ScreenSaverActive", "ScreenSaverTime",
 };
 
 // The shipped DLL read as a file, which a 64-bit test program can do as well as a 32-bit one.

@@ -18,11 +18,7 @@ namespace {
 const char kFixture[] = "qimhost_fixture.dll";
 const DWORD kTimeoutMs = 20000;
 
-struct Outcome {
-    DWORD status;
-    std::string out;
-    std::string err;
-};
+using Outcome = qimapi_test::ChildOutcome;
 
 // Quotes one argument so that the C runtime hands it to main unchanged: quotes are escaped, and
 // backslashes doubled where a quote follows them.
@@ -39,69 +35,12 @@ std::string Quote(const std::string &argument)
     return quoted + "\"";
 }
 
-// Reads a pipe until every writer has closed it.
-void Drain(HANDLE pipe, std::string *text)
-{
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(pipe, buffer, sizeof buffer, &got, nullptr) && got) text->append(buffer, got);
-}
-
-// A pipe whose write end the child inherits as one of its standard handles.
-struct ChildPipe {
-    ChildPipe()
-    {
-        SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-        EXPECT_TRUE(CreatePipe(&read, &write, &inherit, 0));
-        SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
-    }
-    ~ChildPipe()
-    {
-        CloseHandle(read);
-        CloseWrite();
-    }
-    // Once the child has its copy: the reader sees the end when the child's copy closes.
-    void CloseWrite()
-    {
-        if (write) CloseHandle(write);
-        write = nullptr;
-    }
-    HANDLE read = nullptr;
-    HANDLE write = nullptr;
-};
-
 // Runs qimhost.exe with these arguments and waits for it, ending it if it hangs.
 Outcome Qimhost(const std::vector<std::string> &arguments)
 {
     std::string commandLine = "qimhost.exe";
     for (const std::string &argument : arguments) commandLine += " " + Quote(argument);
-    ChildPipe out, err;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = out.write;
-    startup.hStdError = err.write;
-    PROCESS_INFORMATION child = {};
-    Outcome outcome = {~0u, "", ""};
-    BOOL started = qimapi_test::StartProcess("qimhost.exe", &commandLine[0], TRUE, &startup, &child);
-    out.CloseWrite();
-    err.CloseWrite();
-    if (!started) {
-        ADD_FAILURE() << "cannot start qimhost.exe, error " << GetLastError();
-        return outcome;
-    }
-    std::thread outReader(Drain, out.read, &outcome.out), errReader(Drain, err.read, &outcome.err);
-    if (WaitForSingleObject(child.hProcess, kTimeoutMs) != WAIT_OBJECT_0) {
-        ADD_FAILURE() << "qimhost did not finish: " << commandLine;
-        TerminateProcess(child.hProcess, 99);
-        WaitForSingleObject(child.hProcess, kTimeoutMs);
-    }
-    outReader.join();
-    errReader.join();
-    GetExitCodeProcess(child.hProcess, &outcome.status);
-    CloseHandle(child.hThread);
-    CloseHandle(child.hProcess);
-    return outcome;
+    return qimapi_test::RunChild("qimhost.exe", commandLine, kTimeoutMs);
 }
 
 Outcome CallFixture(const std::string &call)
@@ -397,14 +336,22 @@ TEST(QimhostRun, StopsAtTheFirstBadLineNamingIt)
 TEST(QimhostRun, RunsTheDemoScript)
 {
     qimapi_test::ClipboardKeeper keeper;
+    // The demo switches the screen saver and sets its time-out: both are put back.
+    BOOL saverActive = TRUE;
+    UINT saverTimeOut = 0;
+    SystemParametersInfoA(SPI_GETSCREENSAVEACTIVE, 0, &saverActive, 0);
+    SystemParametersInfoA(SPI_GETSCREENSAVETIMEOUT, 0, &saverTimeOut, 0);
     Outcome outcome = Qimhost({"run", "demo.qim"});
+    SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, saverActive, nullptr, SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE);
+    SystemParametersInfoA(SPI_SETSCREENSAVETIMEOUT, saverTimeOut, nullptr, SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE);
     EXPECT_EQ(outcome.status, 0u);
     EXPECT_EQ(outcome.err, "");
     for (const char *line : {"GetWindowState(0) => 0\n", "QimAPIVersion() => 200\n", "FreeCursor()\n",
                              "CopyToClipboard(\"Hello from QIMAPI\") => 1\nCopyFromClipboard() => Hello from QIMAPI\n",
                              "RunProgram(\"cmd /c exit 3\", \"Hidden\", 1) => 33\n",
                              "RunProgram(\"C:\\windows\\win.ini\", \"Normal\", 0) => 11\n",
-                             "FindDrive(\"A\", \"windows\\win.ini\") => C\n"})
+                             "FindDrive(\"A\", \"windows\\win.ini\") => C\n",
+                             "FontInstalled(\"No Such Family\", \"found\") => 0\n"})
         EXPECT_NE(outcome.out.find(line), std::string::npos) << line << " not in:\n" << outcome.out;
 }
 
