@@ -53,6 +53,27 @@ Recordings::~Recordings()
     DeleteFileA(path_.c_str());
 }
 
+static ULONGLONG CreationTime(HANDLE process)
+{
+    FILETIME created, exited, kernel, user;
+    if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
+    return (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+}
+
+// Whether the process was started by this one. Its parent's id alone does not tell: Wine hands a
+// finished process's id out again at once, so a program that an earlier process started (Wine's
+// own desktop among them) may name this process's id as its parent. A child of this one cannot
+// be older than it.
+static bool StartedByThisProcess(const PROCESSENTRY32 &entry)
+{
+    if (entry.th32ParentProcessID != GetCurrentProcessId()) return false;
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+    if (!process) return false;   // already gone
+    bool younger = CreationTime(process) >= CreationTime(GetCurrentProcess());
+    CloseHandle(process);
+    return younger;
+}
+
 // True while a process that this one started is still running.
 static bool ChildRunning()
 {
@@ -62,7 +83,7 @@ static bool ChildRunning()
     entry.dwSize = sizeof entry;
     bool running = false;
     for (BOOL more = Process32First(snapshot, &entry); more && !running; more = Process32Next(snapshot, &entry))
-        running = entry.th32ParentProcessID == GetCurrentProcessId();
+        running = StartedByThisProcess(entry);
     CloseHandle(snapshot);
     return running;
 }
