@@ -3,6 +3,8 @@
 #include "common/qimapi_test.h"
 #include "frame/descriptor_data.h"
 
+#include <string.h>
+
 #include <set>
 #include <string>
 
@@ -139,11 +141,12 @@ TEST(ExportTable, EveryNameIsUndecoratedAtItsDescriptorOrdinal)
     EXPECT_EQ(withAddress, exports->NumberOfNames);
 }
 
+// The system DLLs of every 32-bit Windows that hosts run on; no C runtime DLL among them.
 TEST(ImportTable, NamesOnlySystemLibraries)
 {
     ASSERT_TRUE(Product().ok());
     const std::set<std::string> system = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll",
-                                          "shell32.dll", "version.dll", "winmm.dll", "msvcrt.dll"};
+                                          "shell32.dll", "version.dll", "winmm.dll"};
     auto *d = Product().At<IMAGE_IMPORT_DESCRIPTOR>(Product().Directory(IMAGE_DIRECTORY_ENTRY_IMPORT).VirtualAddress);
     ASSERT_TRUE(d);
     int count = 0;
@@ -153,6 +156,49 @@ TEST(ImportTable, NamesOnlySystemLibraries)
         EXPECT_TRUE(system.count(name)) << "imports a library a user's machine may lack: " << name;
     }
     EXPECT_GT(count, 0);
+}
+
+// What a C runtime's start-up and error paths bring with them; no export calls any of it.
+TEST(ImportTable, BringsNoRuntimeStartUp)
+{
+    ASSERT_TRUE(Product().ok());
+    const std::set<std::string> runtime = {
+        "LoadLibraryA", "LoadLibraryW", "GetProcAddress", "VirtualProtect", "VirtualQuery",
+        "InitializeCriticalSection", "EnterCriticalSection", "LeaveCriticalSection", "DeleteCriticalSection",
+        "TlsAlloc", "TlsGetValue", "TlsSetValue", "TlsFree", "SetUnhandledExceptionFilter",
+        "GetStartupInfoA", "GetCommandLineA", "GetSystemTimeAsFileTime", "GetTickCount",
+        "QueryPerformanceCounter", "GetCurrentProcessId", "GetCurrentThreadId", "Sleep", "abort", "fwrite",
+        "vfprintf", "malloc", "free", "calloc", "_initterm", "_amsg_exit"};
+    auto *d = Product().At<IMAGE_IMPORT_DESCRIPTOR>(Product().Directory(IMAGE_DIRECTORY_ENTRY_IMPORT).VirtualAddress);
+    ASSERT_TRUE(d);
+    for (; d->Name; ++d) {
+        auto *names = Product().At<IMAGE_THUNK_DATA32>(d->OriginalFirstThunk);
+        ASSERT_TRUE(names) << Product().Text(d->Name);
+        for (; names->u1.AddressOfData; ++names) {
+            ASSERT_FALSE(IMAGE_SNAP_BY_ORDINAL32(names->u1.Ordinal)) << "imported by ordinal from " << Product().Text(d->Name);
+            std::string function = Product().At<IMAGE_IMPORT_BY_NAME>(names->u1.AddressOfData)->Name;
+            EXPECT_FALSE(runtime.count(function)) << Product().Text(d->Name) << " " << function;
+        }
+    }
+}
+
+// Stripped and without unwind tables: only the sections that code, data, imports, exports,
+// resources and relocations need; the entry point is the library's own.
+TEST(ProductFile, IsLeanAndStripped)
+{
+    ASSERT_TRUE(Product().ok());
+    EXPECT_EQ(Product().Nt()->FileHeader.PointerToSymbolTable, 0u);
+    EXPECT_EQ(Product().Nt()->FileHeader.NumberOfSymbols, 0u);
+    EXPECT_EQ(Product().Directory(IMAGE_DIRECTORY_ENTRY_DEBUG).Size, 0u);
+    EXPECT_EQ(Product().Directory(IMAGE_DIRECTORY_ENTRY_TLS).Size, 0u);
+    EXPECT_NE(Product().Nt()->OptionalHeader.AddressOfEntryPoint, 0u);
+    const std::set<std::string> needed = {".text", ".data", ".rdata", ".bss", ".edata", ".idata", ".rsrc", ".reloc"};
+    const IMAGE_SECTION_HEADER *section = IMAGE_FIRST_SECTION(Product().Nt());
+    for (WORD i = 0; i < Product().Nt()->FileHeader.NumberOfSections; ++i, ++section) {
+        std::string name(reinterpret_cast<const char *>(section->Name),
+                         strnlen(reinterpret_cast<const char *>(section->Name), IMAGE_SIZEOF_SHORT_NAME));
+        EXPECT_TRUE(needed.count(name)) << "section " << name;
+    }
 }
 
 TEST(Descriptors, EveryOneMatchesItsPublishedBytes)
