@@ -60,25 +60,26 @@ HGLOBAL CopyToGlobal(const char *text)
 // One side of a comparison: runs the operation n times.
 typedef void (*Run)(int n);
 
-// The time per operation of each side and the ratio of the two in one round; sides alternate
-// which goes first from round to round.
+// The time per operation of each side in one round. The round is cut into slices that alternate
+// between the sides (A B B A A B ...), so that a slow spell of the machine falls on both alike.
 struct Round {
     double dll, direct;
 };
+const int kSlices = 8;
 Round MeasureRound(Run dll, Run direct, int n, bool dllFirst)
 {
-    Round r = {};
-    for (int side = 0; side < 2; ++side) {
-        bool isDll = (side == 0) == dllFirst;
+    int perSlice = std::max(1, n / kSlices);
+    double spent[2] = {0, 0};   // dll, direct
+    for (int slice = 0; slice < 2 * kSlices; ++slice) {
+        bool isDll = ((slice + 1) / 2 % 2 == 0) == dllFirst;
         double start = Now();
-        (isDll ? dll : direct)(n);
-        double elapsed = (Now() - start) / n;
-        (isDll ? r.dll : r.direct) = elapsed;
+        (isDll ? dll : direct)(perSlice);
+        spent[isDll ? 0 : 1] += Now() - start;
     }
-    return r;
+    return {spent[0] / (perSlice * kSlices), spent[1] / (perSlice * kSlices)};
 }
 
-// Enough repetitions for a side to take about 20 ms, so the timer's grain does not count.
+// Enough repetitions for a side to take about 20 ms a round, so the timer's grain does not count.
 int Calibrate(Run run)
 {
     int n = 1;
