@@ -1,8 +1,10 @@
 # Writes the DLL_HEADER resource script and the module definition file from the export table.
-# Usage: cmake -DTABLE=exports.table -DRC=descriptors.rc -DDEF=QIMAPI.def [-DSTDCALL=ON]
-#        -P GenerateExports.cmake
+# Usage: cmake -DTABLE=exports.table -DRC=descriptors.rc -DDEF=QIMAPI.def [-DIMPORTS=imports.def]
+#        [-DSTDCALL=ON] -P GenerateExports.cmake
 # STDCALL: 32-bit x86, where the linker knows each export as Name@bytes-of-arguments; the
 # module definition then holds the export to the argument count of its descriptor.
+# IMPORTS: the module definition that hosts make their import library from: each export under the
+# name qimapi.h declares it, bound to the exported name where the two differ ("==").
 
 file(STRINGS "${TABLE}" lines)
 
@@ -65,6 +67,11 @@ foreach(line IN LISTS lines)
             math(EXPR skip "${digits} - 3")
             string(SUBSTRING "000${ordinal}" ${skip} 3 key)
             list(APPEND exports "${key}|    ${name} = ${symbol} @${ordinal}")
+            set(import "    ${symbol} @${ordinal}")
+            if(NOT function STREQUAL name)
+                string(APPEND import " == ${name}")
+            endif()
+            list(APPEND imports "${key}|${import}")
         endif()
     else()
         message(FATAL_ERROR "unreadable line in ${TABLE}: ${line}")
@@ -89,3 +96,20 @@ endforeach()
 
 file(WRITE "${RC}" "${rc}")
 file(WRITE "${DEF}" "${def}")
+
+if(IMPORTS)
+    list(SORT imports)
+    set(text "; QIMAPI.dll's exports as a host imports them, for making an import library:\n")
+    string(APPEND text ";   dlltool -d QIMAPI.def -l libqimapi.dll.a")
+    if(STDCALL)
+        string(APPEND text " -k")
+    endif()
+    string(APPEND text "\n; Each line names a function as qimapi.h declares it. \"A == B\" binds the name A to the\n")
+    string(APPEND text "; export B, whose own name <windows.h> already declares.\n")
+    string(APPEND text "LIBRARY QIMAPI.dll\nEXPORTS\n")
+    foreach(entry IN LISTS imports)
+        string(REGEX REPLACE "^[0-9]+\\|" "" entry "${entry}")
+        string(APPEND text "${entry}\n")
+    endforeach()
+    file(WRITE "${IMPORTS}" "${text}")
+endif()

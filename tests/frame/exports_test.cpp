@@ -2,6 +2,7 @@
 // descriptors and function list, and the version resource, read back from the built file.
 #include "common/qimapi_test.h"
 #include "frame/descriptor_data.h"
+#include "frame/product_file.h"
 
 #include <string.h>
 
@@ -9,6 +10,8 @@
 #include <string>
 
 namespace {
+
+using namespace qimapi_test;
 
 // The exports built so far; the rest of the descriptors name exports still to come.
 const std::set<std::string> kBuiltExports = {
@@ -23,52 +26,6 @@ const std::set<std::string> kBuiltExports = {
     "SystemFontHeight", "FontInstalled", "VfwVersion", "QtVersion", "ScreenSaverActive", "ScreenSaverTime",
 };
 
-// The shipped DLL read as a file, which a 64-bit test program can do as well as a 32-bit one.
-class PeFile {
-public:
-    explicit PeFile(const char *path)
-    {
-        HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (file == INVALID_HANDLE_VALUE) return;
-        bytes_.resize(GetFileSize(file, nullptr));
-        DWORD read = 0;
-        ReadFile(file, bytes_.data(), static_cast<DWORD>(bytes_.size()), &read, nullptr);
-        CloseHandle(file);
-        bytes_.resize(read);
-    }
-    // Only 32-bit files are read: the shipped DLL is one.
-    bool ok() const
-    {
-        return bytes_.size() > 0x400 && Nt()->Signature == IMAGE_NT_SIGNATURE &&
-               Nt()->OptionalHeader.Magic == IMAGE_NT_OPTIONAL_HDR32_MAGIC;
-    }
-    const IMAGE_NT_HEADERS32 *Nt() const
-    {
-        return reinterpret_cast<const IMAGE_NT_HEADERS32 *>(bytes_.data() + reinterpret_cast<const IMAGE_DOS_HEADER *>(bytes_.data())->e_lfanew);
-    }
-    IMAGE_DATA_DIRECTORY Directory(int entry) const { return Nt()->OptionalHeader.DataDirectory[entry]; }
-    // The file bytes at a relative virtual address.
-    template <class T = BYTE>
-    const T *At(DWORD rva) const
-    {
-        const IMAGE_SECTION_HEADER *section = IMAGE_FIRST_SECTION(Nt());
-        for (WORD i = 0; i < Nt()->FileHeader.NumberOfSections; ++i, ++section)
-            if (rva >= section->VirtualAddress && rva < section->VirtualAddress + section->Misc.VirtualSize)
-                return reinterpret_cast<const T *>(bytes_.data() + rva - section->VirtualAddress + section->PointerToRawData);
-        return nullptr;
-    }
-    const char *Text(DWORD rva) const { return At<char>(rva); }
-
-private:
-    std::vector<BYTE> bytes_;
-};
-
-const PeFile &Product()
-{
-    static PeFile file(QIMAPI_PRODUCT_DLL);
-    return file;
-}
-
 const ExpectedDescriptor *FindDescriptor(const std::string &name)
 {
     for (const ExpectedDescriptor &d : kDescriptors)
@@ -82,22 +39,6 @@ std::string ExpectedBytes(const ExpectedDescriptor &d)
     for (size_t i = 0; i < d.body.size(); ++i) help += std::string(i ? "\r\n" : "") + d.body[i];
     if (d.endsWithCrLf) help += "\r\n";
     return std::string(1, '\0') + d.result + '\0' + d.arguments + '\0' + help + '\0';
-}
-
-// Loaded as a data file, as the host reads descriptors before it calls anything.
-HMODULE ProductResources()
-{
-    static HMODULE module = LoadLibraryExA(QIMAPI_PRODUCT_DLL, nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    return module;
-}
-
-std::string ResourceBytes(const char *type, const char *name)
-{
-    HMODULE module = ProductResources();
-    HRSRC found = FindResourceExA(module, type, name, MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
-    if (!found) return "<missing>";
-    const char *data = static_cast<const char *>(LockResource(LoadResource(module, found)));
-    return std::string(data, SizeofResource(module, found));
 }
 
 TEST(ProductFile, IsA32BitDll)

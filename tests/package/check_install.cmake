@@ -1,0 +1,13 @@
+# Installs BUILD into a fresh PREFIX and checks the tree: exactly the files of the layout, and the
+# DLL and qimhost exactly as the build made them.
+include(${LAYOUT})
+file(REMOVE_RECURSE ${PREFIX})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${PREFIX}
+                RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
+if(status)
+    message(FATAL_ERROR "cmake --install failed:\n${output}")
+endif()
+qimapi_check_layout(${PREFIX})
+qimapi_check_same_file(${PREFIX}/bin/QIMAPI.dll ${BUILD}/bin/QIMAPI.dll)
+qimapi_check_same_file(${PREFIX}/bin/qimhost.exe ${BUILD}/bin/qimhost.exe)
+message(STATUS "${PREFIX}: the install layout")

@@ -1,0 +1,23 @@
+# Runs an example host in its own folder and checks what it prints: exit status 0, nothing on
+# standard error, and one line for each regular expression of EXPECTED, in that order.
+get_filename_component(folder ${PROGRAM} DIRECTORY)
+execute_process(COMMAND ${EMULATOR} ${PROGRAM} WORKING_DIRECTORY ${folder} TIMEOUT 60
+                RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors)
+message("${output}")
+if(NOT status EQUAL 0 OR NOT errors STREQUAL "")
+    message(FATAL_ERROR "${PROGRAM} ended with ${status}:\n${errors}")
+endif()
+file(STRINGS ${EXPECTED} patterns)
+string(REPLACE "\r" "" output "${output}")
+string(REGEX REPLACE "\n$" "" output "${output}")
+string(REPLACE "\n" ";" lines "${output}")
+list(LENGTH patterns expected_count)
+list(LENGTH lines count)
+if(NOT count EQUAL expected_count)
+    message(FATAL_ERROR "${count} lines, not ${expected_count}")
+endif()
+foreach(pattern line IN ZIP_LISTS patterns lines)
+    if(NOT line MATCHES "${pattern}")
+        message(FATAL_ERROR "\"${line}\" does not match ${pattern}")
+    endif()
+endforeach()
