@@ -24,11 +24,14 @@ int _dowildcard = 0;
 namespace {
 
 const char kUsage[] =
-    "usage: qimhost [--dll PATH] COMMAND\n"
-    "  list        the prototype line of every function the DLL describes\n"
-    "  help NAME   the help text of one function\n"
-    "  call CALL   calls one function and prints its result, e.g. call 'GetWindowState(0)'\n"
-    "  run FILE    runs one call per line (blank lines and lines starting with # are skipped)\n"
+    "usage: qimhost [--dll PATH] [COMMAND]\n"
+    "  list         the prototype line of every function the DLL describes\n"
+    "  list --json  every function as JSON: name, ordinal, result, arguments, help\n"
+    "  help NAME    the help text of one function\n"
+    "  call CALL    calls one function and prints its result, e.g. call 'GetWindowState(0)'\n"
+    "  run FILE     runs one call per line (blank lines and lines starting with # are skipped)\n"
+    "  run -        the same from standard input; so does qimhost without a command, with a\n"
+    "               prompt at a terminal. Lines may also say list, help NAME or quit.\n"
     "The DLL defaults to QIMAPI.dll beside qimhost.exe.\n";
 
 // Bad input of any kind. main reports it on one line; status 2 is a command line that is unusable.
@@ -134,6 +137,21 @@ public:
         FARPROC address = GetProcAddress(module_, function.name.c_str());
         if (!address) Fail(path_ + " describes " + function.name + " but does not export it");
         return reinterpret_cast<void *>(address);
+    }
+
+    // The ordinal under which the DLL exports a name, from its export directory.
+    std::optional<DWORD> Ordinal(const std::string &name) const
+    {
+        auto *base = reinterpret_cast<const BYTE *>(module_);
+        auto *nt = reinterpret_cast<const IMAGE_NT_HEADERS *>(base + reinterpret_cast<const IMAGE_DOS_HEADER *>(base)->e_lfanew);
+        const IMAGE_DATA_DIRECTORY &directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+        if (!directory.Size) return std::nullopt;
+        auto *exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY *>(base + directory.VirtualAddress);
+        auto *names = reinterpret_cast<const DWORD *>(base + exports->AddressOfNames);
+        auto *ordinals = reinterpret_cast<const WORD *>(base + exports->AddressOfNameOrdinals);
+        for (DWORD i = 0; i < exports->NumberOfNames; ++i)
+            if (name == reinterpret_cast<const char *>(base + names[i])) return exports->Base + ordinals[i];
+        return std::nullopt;
     }
 
 private:
@@ -370,8 +388,61 @@ std::string PrototypeLine(const std::string &help)
     return help.substr(0, help.find("\r\n"));
 }
 
-int List(const ExtensionDll &dll, const std::string &)
+// A text as a JSON string. The DLL's texts are in the system's ANSI code page: beyond printable
+// ASCII they are written as \u escapes of their UTF-16 units.
+std::string JsonString(const std::string &text)
 {
+    std::wstring wide(text.size(), L'\0');
+    int length = text.empty() ? 0
+                              : MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0],
+                                                    static_cast<int>(wide.size()));
+    wide.resize(length > 0 ? length : 0);
+    std::string json = "\"";
+    for (wchar_t c : wide) {
+        if (c == L'"' || c == L'\\') {
+            json += '\\';
+            json += static_cast<char>(c);
+        } else if (c == L'\r') {
+            json += "\\r";
+        } else if (c == L'\n') {
+            json += "\\n";
+        } else if (c >= 0x20 && c < 0x7F) {
+            json += static_cast<char>(c);
+        } else {
+            char escape[8];
+            snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
+            json += escape;
+        }
+    }
+    return json + "\"";
+}
+
+// What a tool that generates bindings needs of each function, in the order of the function list:
+// one JSON object a line. "arguments" is empty for none; "ordinal" is null where the DLL
+// describes a function it does not export.
+void ListJson(const ExtensionDll &dll)
+{
+    Print("[\n");
+    const std::vector<std::string> &names = dll.functions();
+    for (size_t i = 0; i < names.size(); ++i) {
+        Descriptor function = dll.Describe(names[i]);
+        std::optional<DWORD> ordinal = dll.Ordinal(function.name);
+        Print("  {\"name\": " + JsonString(function.name) +
+              ", \"ordinal\": " + (ordinal ? std::to_string(*ordinal) : "null") +
+              ", \"result\": " + JsonString(std::string(1, function.result)) +
+              ", \"arguments\": " + JsonString(function.arguments) + ", \"help\": " + JsonString(function.help) +
+              (i + 1 < names.size() ? "},\n" : "}\n"));
+    }
+    Print("]\n");
+}
+
+int List(const ExtensionDll &dll, const std::string &option)
+{
+    if (option == "--json") {
+        ListJson(dll);
+        return 0;
+    }
+    if (!option.empty()) Fail("usage: qimhost [--dll PATH] list [--json]", 2);
     for (const std::string &name : dll.functions()) Print(PrototypeLine(dll.Describe(name).help) + "\n");
     return 0;
 }
@@ -394,19 +465,6 @@ int CallOne(const ExtensionDll &dll, const std::string &call)
     return 0;
 }
 
-std::vector<std::string> ReadLines(const std::string &path)
-{
-    FILE *file = fopen(path.c_str(), "rb");
-    if (!file) Fail("cannot open " + path);
-    std::vector<std::string> lines(1);
-    for (int c; (c = fgetc(file)) != EOF;) {
-        if (c == '\n') lines.emplace_back();
-        else if (c != '\r') lines.back() += static_cast<char>(c);
-    }
-    fclose(file);
-    return lines;
-}
-
 std::string Trim(const std::string &text)
 {
     size_t first = text.find_first_not_of(" \t");
@@ -414,36 +472,90 @@ std::string Trim(const std::string &text)
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
-int RunFile(const ExtensionDll &dll, const std::string &path)
+// The next line of input without its line end; false once the input has ended.
+bool ReadLine(FILE *input, std::string *line)
 {
-    std::vector<std::string> lines = ReadLines(path);
-    for (size_t i = 0; i < lines.size(); ++i) {
-        const std::string call = Trim(lines[i]);
-        if (call.empty() || call[0] == '#') continue;
-        std::optional<std::string> result;
-        try {
-            result = Execute(dll, call);
-        } catch (Failure &failure) {
-            failure.message = path + ":" + std::to_string(i + 1) + ": " + failure.message;
-            throw;
-        }
-        Print(result ? call + " => " + *result + "\n" : call + "\n");
-        fflush(stdout);   // what ran stays on record should a later call bring the process down
+    line->clear();
+    int c;
+    while ((c = fgetc(input)) != EOF && c != '\n')
+        if (c != '\r') *line += static_cast<char>(c);
+    return c != EOF || !line->empty();
+}
+
+// One line of calls: a call, "list", "help NAME" or "quit"; blank lines and lines starting with #
+// do nothing. Echoed calls are printed with their results, as a record of the run. False: quit.
+bool RunLine(const ExtensionDll &dll, const std::string &line, bool echo)
+{
+    const std::string text = Trim(line);
+    if (text.empty() || text[0] == '#') return true;
+    if (text == "quit") return false;
+    if (text == "list") {
+        List(dll, "");
+    } else if (text.rfind("help ", 0) == 0) {
+        Help(dll, Trim(text.substr(5)));
+    } else {
+        std::optional<std::string> result = Execute(dll, text);
+        if (echo) Print(result ? text + " => " + *result + "\n" : text + "\n");
+        else if (result) Print(*result + "\n");
     }
+    fflush(stdout);   // what ran stays on record should a later call bring the process down
+    return true;
+}
+
+// Runs the lines of input one by one. Read from a file or a pipe, each call is echoed with its
+// result and the first bad line ends the run, named by source and number. A person at a terminal
+// is prompted instead, sees each result alone, and goes on after a line that fails.
+int RunLines(const ExtensionDll &dll, FILE *input, const std::string &source, bool interactive)
+{
+    std::string line;
+    for (size_t number = 1;; ++number) {
+        if (interactive) {
+            Print("qimhost> ");
+            fflush(stdout);
+        }
+        if (!ReadLine(input, &line)) break;
+        try {
+            if (!RunLine(dll, line, !interactive)) return 0;
+        } catch (Failure &failure) {
+            if (!interactive) {
+                failure.message = source + ":" + std::to_string(number) + ": " + failure.message;
+                throw;
+            }
+            fprintf(stderr, "qimhost: %s\n", failure.message.c_str());
+        }
+    }
+    if (interactive) Print("\n");   // the input ended on the prompt's line
+    return 0;
+}
+
+// "-": standard input.
+int Run(const ExtensionDll &dll, const std::string &path)
+{
+    if (path == "-") return RunLines(dll, stdin, "standard input", _isatty(_fileno(stdin)) != 0);
+    FILE *file = fopen(path.c_str(), "rb");
+    if (!file) Fail("cannot open " + path);
+    try {
+        RunLines(dll, file, path, false);
+    } catch (...) {
+        fclose(file);
+        throw;
+    }
+    fclose(file);
     return 0;
 }
 
 struct Command {
     const char *name;
     const char *operand;   // nullptr: the command takes none
+    bool optional;         // the operand may be left out
     int (*run)(const ExtensionDll &dll, const std::string &operand);
 };
 
 const Command kCommands[] = {
-    {"list", nullptr, List},
-    {"help", "NAME", Help},
-    {"call", "CALL", CallOne},
-    {"run", "FILE", RunFile},
+    {"list", "[--json]", true, List},
+    {"help", "NAME", false, Help},
+    {"call", "CALL", false, CallOne},
+    {"run", "FILE", false, Run},
 };
 
 const Command &FindCommand(const std::string &name)
@@ -461,13 +573,18 @@ int Dispatch(std::vector<std::string> words)
         dllPath = words[1];
         words.erase(words.begin(), words.begin() + 2);
     }
-    if (words.empty()) Fail("no command (commands: list, help, call, run)", 2);
+    if (words.empty()) words = {"run", "-"};   // no command: calls from standard input
+    if (words[0] == "--help") {
+        Print(kUsage);
+        return 0;
+    }
     const Command &command = FindCommand(words[0]);
-    if (words.size() != (command.operand ? 2u : 1u))
+    const size_t operands = words.size() - 1;
+    if (operands > (command.operand ? 1u : 0u) || (operands == 0 && command.operand && !command.optional))
         Fail(std::string("usage: qimhost [--dll PATH] ") + command.name +
              (command.operand ? std::string(" ") + command.operand : ""), 2);
     ExtensionDll dll(dllPath);
-    return command.run(dll, command.operand ? words[1] : "");
+    return command.run(dll, operands ? words[1] : "");
 }
 
 }  // namespace
@@ -479,10 +596,6 @@ int main(int argc, char **argv)
     // "\n" line ends on both streams, whatever reads them.
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
-    if (argc < 2) {
-        fputs(kUsage, stderr);
-        return 2;
-    }
     try {
         return Dispatch(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const Failure &failure) {

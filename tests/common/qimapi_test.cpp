@@ -88,20 +88,26 @@ static void Drain(HANDLE pipe, std::string *text)
     while (ReadFile(pipe, buffer, sizeof buffer, &got, nullptr) && got) text->append(buffer, got);
 }
 
-// A pipe whose write end the child inherits as one of its standard handles.
+// A pipe one end of which the child inherits as one of its standard handles: the write end for
+// its output, the read end for its input.
 struct ChildPipe {
-    ChildPipe()
+    explicit ChildPipe(bool childWrites = true)
     {
         SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
         EXPECT_TRUE(CreatePipe(&read, &write, &inherit, 0));
-        SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+        SetHandleInformation(childWrites ? read : write, HANDLE_FLAG_INHERIT, 0);
     }
     ~ChildPipe()
     {
-        CloseHandle(read);
+        CloseRead();
         CloseWrite();
     }
-    // Once the child has its copy: the reader sees the end when the child's copy closes.
+    // Once the child has its copy: the other end sees the pipe end when the child's copy closes.
+    void CloseRead()
+    {
+        if (read) CloseHandle(read);
+        read = nullptr;
+    }
     void CloseWrite()
     {
         if (write) CloseHandle(write);
@@ -111,12 +117,22 @@ struct ChildPipe {
     HANDLE write = nullptr;
 };
 
-ChildOutcome RunChild(const char *application, std::string commandLine, DWORD timeoutMs)
+// Writes text into a pipe and closes it, so that the reader then sees the end of its input.
+static void Feed(HANDLE pipe, std::string text)
 {
-    ChildPipe out, err;
+    DWORD written = 0;
+    for (size_t at = 0; at < text.size() && WriteFile(pipe, text.data() + at, static_cast<DWORD>(text.size() - at), &written, nullptr);)
+        at += written;
+    CloseHandle(pipe);
+}
+
+ChildOutcome RunChild(const char *application, std::string commandLine, DWORD timeoutMs, const char *input)
+{
+    ChildPipe out, err, in(/*childWrites=*/false);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = input ? in.read : nullptr;
     startup.hStdOutput = out.write;
     startup.hStdError = err.write;
     PROCESS_INFORMATION child = {};
@@ -124,16 +140,20 @@ ChildOutcome RunChild(const char *application, std::string commandLine, DWORD ti
     BOOL started = StartProcess(application, &commandLine[0], TRUE, &startup, &child);
     out.CloseWrite();
     err.CloseWrite();
+    in.CloseRead();
     if (!started) {
         ADD_FAILURE() << "cannot start " << commandLine << ", error " << GetLastError();
         return outcome;
     }
+    std::thread feeder(Feed, in.write, input ? input : "");
+    in.write = nullptr;   // the feeder closes it
     std::thread outReader(Drain, out.read, &outcome.out), errReader(Drain, err.read, &outcome.err);
     if (WaitForSingleObject(child.hProcess, timeoutMs) != WAIT_OBJECT_0) {
         ADD_FAILURE() << "did not finish: " << commandLine;
         TerminateProcess(child.hProcess, 99);
         WaitForSingleObject(child.hProcess, timeoutMs);
     }
+    feeder.join();
     outReader.join();
     errReader.join();
     GetExitCodeProcess(child.hProcess, &outcome.status);

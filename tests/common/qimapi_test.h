@@ -149,8 +149,10 @@ struct ChildOutcome {
 };
 
 // Runs a program with its standard output and error read through pipes and waits for it at
-// most timeoutMs, ending it (and failing the test) if it takes longer.
-ChildOutcome RunChild(const char *application, std::string commandLine, DWORD timeoutMs);
+// most timeoutMs, ending it (and failing the test) if it takes longer. With input, the program
+// reads that text from its standard input, which then ends; without, it has no standard input.
+ChildOutcome RunChild(const char *application, std::string commandLine, DWORD timeoutMs,
+                      const char *input = nullptr);
 
 // Where the next kernel handle and the next GDI object would go. Wine hands out the lowest free
 // slot of each table, so a call that leaves a handle, device context or GDI object behind moves

@@ -6,6 +6,7 @@
 
 #include "common/clipboard_fixtures.h"
 #include "common/qimapi_test.h"
+#include "frame/descriptor_data.h"
 
 #include <stdio.h>
 
@@ -35,12 +36,13 @@ std::string Quote(const std::string &argument)
     return quoted + "\"";
 }
 
-// Runs qimhost.exe with these arguments and waits for it, ending it if it hangs.
-Outcome Qimhost(const std::vector<std::string> &arguments)
+// Runs qimhost.exe with these arguments, and input on its standard input if given, and waits for
+// it, ending it if it hangs.
+Outcome Qimhost(const std::vector<std::string> &arguments, const char *input = nullptr)
 {
     std::string commandLine = "qimhost.exe";
     for (const std::string &argument : arguments) commandLine += " " + Quote(argument);
-    return qimapi_test::RunChild("qimhost.exe", commandLine, kTimeoutMs);
+    return qimapi_test::RunChild("qimhost.exe", commandLine, kTimeoutMs, input);
 }
 
 Outcome CallFixture(const std::string &call)
@@ -95,12 +97,12 @@ void ExpectFixtureRefusals(const std::vector<Case> &cases)
     }
 }
 
-TEST(QimhostUsage, NoArgumentsPrintsUsageAndExitsTwo)
+TEST(QimhostUsage, HelpOptionPrintsUsage)
 {
-    Outcome outcome = Qimhost({});
-    EXPECT_EQ(outcome.status, 2u);
-    EXPECT_EQ(outcome.out, "");
-    EXPECT_EQ(outcome.err.rfind("usage: qimhost", 0), 0u) << outcome.err;
+    Outcome outcome = Qimhost({"--help"});
+    EXPECT_EQ(outcome.status, 0u);
+    EXPECT_EQ(outcome.out.rfind("usage: qimhost", 0), 0u) << outcome.out;
+    EXPECT_EQ(outcome.err, "");
 }
 
 TEST(QimhostList, PrintsEveryPrototypeLineInFunctionListOrder)
@@ -116,6 +118,54 @@ TEST(QimhostList, PrintsEveryPrototypeLineInFunctionListOrder)
 }
 
 // Names match in any case; every help line ends in "\n", whether or not the text ends in CR LF.
+// A JSON string as the descriptor's text would be written: quotes, backslashes and line ends
+// escaped (the help texts are printable ASCII otherwise).
+std::string Json(const std::string &text)
+{
+    std::string json = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '\\') json += std::string("\\") + c;
+        else if (c == '\r') json += "\\r";
+        else if (c == '\n') json += "\\n";
+        else json += c;
+    }
+    return json + "\"";
+}
+
+// The published descriptors, in the function list's order, with the ordinals of the export table.
+TEST(QimhostList, PrintsEveryDescriptorAsJson)
+{
+    std::string expected = "[\n";
+    for (const char *name : kFunctionList) {
+        const ExpectedDescriptor *d = nullptr;
+        for (const ExpectedDescriptor &candidate : kDescriptors)
+            if (std::string(candidate.name) == name) d = &candidate;
+        ASSERT_TRUE(d) << name;
+        std::string help = std::string(d->prototype) + "\r\n\r\n";
+        for (size_t i = 0; i < d->body.size(); ++i) help += std::string(i ? "\r\n" : "") + d->body[i];
+        if (d->endsWithCrLf) help += "\r\n";
+        const std::string arguments = std::string(d->arguments) == "V" ? "" : d->arguments;
+        expected += "  {\"name\": " + Json(name) + ", \"ordinal\": " + std::to_string(d->ordinal) +
+                    ", \"result\": " + Json(std::string(1, d->result)) + ", \"arguments\": " + Json(arguments) +
+                    ", \"help\": " + Json(help) + "},\n";
+    }
+    expected.replace(expected.size() - 2, 2, "\n]\n");   // no comma after the last
+    ExpectSuccess(Qimhost({"list", "--json"}), expected);
+}
+
+TEST(QimhostList, JsonGivesNoOrdinalWhereTheDllExportsNothing)
+{
+    Outcome outcome = Qimhost({"--dll", kFixture, "list", "--json"});
+    EXPECT_EQ(outcome.status, 0u);
+    EXPECT_NE(outcome.out.find("  {\"name\": \"Ghost\", \"ordinal\": null, \"result\": \"V\", \"arguments\": \"\", "
+                               "\"help\": \"Ghost()\"}\n]\n"),
+              std::string::npos)
+        << outcome.out;
+    size_t unexported = 0;
+    for (size_t at = 0; (at = outcome.out.find("\"ordinal\": null", at)) != std::string::npos; ++at) ++unexported;
+    EXPECT_EQ(unexported, 1u) << "only Ghost is not exported";
+}
+
 TEST(QimhostHelp, PrintsWholeHelpText)
 {
     const Case cases[] = {
@@ -280,7 +330,8 @@ TEST(QimhostErrors, RefusesBadCommandLinesAndDlls)
     };
     const CommandLineCase cases[] = {
         {{"frob"}, "unknown command 'frob'"},
-        {{"list", "extra"}, "usage: qimhost [--dll PATH] list"},
+        {{"list", "extra"}, "usage: qimhost [--dll PATH] list [--json]"},
+        {{"list", "--json", "extra"}, "usage: qimhost [--dll PATH] list [--json]"},
         {{"help"}, "usage: qimhost [--dll PATH] help NAME"},
         {{"--dll"}, "--dll needs a path"},
         {{"help", "NoSuchFunction"}, "unknown function NoSuchFunction"},
@@ -331,6 +382,36 @@ TEST(QimhostRun, StopsAtTheFirstBadLineNamingIt)
     EXPECT_EQ(outcome.status, 1u);
     EXPECT_EQ(outcome.out, "Add(1, 2) => 3\n");
     EXPECT_EQ(outcome.err, "qimhost: " + script.path() + ":3: Add takes 2 argument(s), not 1\n");
+}
+
+// Without a command, or with "run -", the lines come from standard input and are run as a
+// script's are: here a pipe, so without a prompt and with each call echoed.
+TEST(QimhostInput, RunsCallsFromStandardInput)
+{
+    const char input[] = "# comment\r\nAdd(1, 2)\n\n  Nothing()\nEcho(\"x\")";
+    for (const std::vector<std::string> &words : {std::vector<std::string>{"--dll", kFixture},
+                                                  std::vector<std::string>{"--dll", kFixture, "run", "-"}}) {
+        SCOPED_TRACE(words.size());
+        ExpectSuccess(Qimhost(words, input), "Add(1, 2) => 3\nNothing()\nEcho(\"x\") => x\n");
+    }
+    ExpectSuccess(Qimhost({"--dll", kFixture}, ""), "");
+}
+
+// The lines a person exploring types besides calls: list, help NAME and quit.
+TEST(QimhostInput, TakesListHelpAndQuitLines)
+{
+    ExpectSuccess(Qimhost({"--dll", kFixture}, "help add\nAdd(2, 2)\nlist\nquit\nAdd(3, 3)\n"),
+                  "Sum := Add( A , B )\n\nAdds two integers.\nAdd(2, 2) => 4\nSum := Add( A , B )\n"
+                  "Copy := Echo( Text )\nMinus := Negate( Number )\nSame := Handle( Word )\nNothing()\n"
+                  "Result := Liar( A , B )\nGhost()\n");
+}
+
+TEST(QimhostInput, StopsAtTheFirstBadLineNamingIt)
+{
+    Outcome outcome = Qimhost({"--dll", kFixture}, "Add(1, 2)\n\nAdd(1)\nAdd(3, 4)\n");
+    EXPECT_EQ(outcome.status, 1u);
+    EXPECT_EQ(outcome.out, "Add(1, 2) => 3\n");
+    EXPECT_EQ(outcome.err, "qimhost: standard input:3: Add takes 2 argument(s), not 1\n");
 }
 
 TEST(QimhostRun, RunsTheDemoScript)
