@@ -309,6 +309,7 @@ function(render_export name out_markdown out_html)
 
     set(result_letter "${result_${name}}")
     restore("${returns_${name}}" returns)
+    string(REGEX REPLACE "^Returns a result string: " "" returns "${returns}")   # the letter says so
     string(SUBSTRING "${returns}" 0 1 initial)
     string(TOLOWER "${initial}" initial)
     string(SUBSTRING "${returns}" 1 -1 rest)
