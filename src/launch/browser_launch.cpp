@@ -40,7 +40,9 @@ int WINAPI OpenURL(const char *url, const char *state)
     int show = StateToShowCommand(state);
     char value[kValueSize] = {};
     // Only whether a handler is registered counts: the shell reads its command itself, however long.
-    if (ReadClassesValue("http\\shell\\open\\command", value) == ERROR_MORE_DATA || value[0]) {
+    // A URL too long for the shell goes to the browser on the command line, cut like any other.
+    if (FitsShell(url) &&
+        (ReadClassesValue("http\\shell\\open\\command", value) == ERROR_MORE_DATA || value[0])) {
         HINSTANCE status = ShellExecuteA(GetActiveWindow(), "open", url, "", "", show);
         if (reinterpret_cast<INT_PTR>(status) > 31) return 1;
     }

@@ -1,10 +1,11 @@
 // Closing, raising and activating windows, and waiting until one becomes active.
 #include "frame/qimapi.h"
 
-// Posted, not sent: the window closes, or declines to, after the call has returned.
+// Posted, not sent: the window closes, or declines to, after the call has returned. The desktop
+// window is no window a script may close (Wine's desktop process ends on it).
 int WINAPI KillWindow(HWND window)
 {
-    if (!IsWindow(window)) return 0;
+    if (!IsWindow(window) || window == GetDesktopWindow()) return 0;
     return PostMessageA(window, WM_CLOSE, 0, 0) ? 1 : 0;
 }
 
@@ -36,12 +37,14 @@ static bool DispatchWaitingMessage()
 
 // Waits for the window's parent or owner, one level up, or for the window itself when it has
 // neither. The host's windows go on handling their messages meanwhile; the wait never sleeps, so
-// it keeps the processor busy, and it ends only when the target is active or gone.
+// it keeps the processor busy, and it ends only when the target is active or gone. The desktop
+// window is never active: a wait for it would never end.
 void WINAPI WaitTillActive(HWND window)
 {
     if (!IsWindow(window)) return;
     HWND target = GetParent(window);
     if (!target) target = window;
+    if (target == GetDesktopWindow()) return;
     for (;;) {
         if (DispatchWaitingMessage()) continue;
         if (GetActiveWindow() == target || !IsWindow(target)) return;

@@ -65,8 +65,20 @@ HWND WINAPI GetWindowHandle(const char *className, const char *caption)
     return FindWindowA(*className ? className : nullptr, *caption ? caption : nullptr);
 }
 
+// Longer titles are cut: Wine stops answering when a title of a million characters goes to a
+// window of another process, and no caption shows a fraction of this many.
+const int kLongestTitle = 65535;
+
 void WINAPI SetWindowTitle(HWND window, const char *title)
 {
     if (!IsWindow(window)) window = ActiveWindow();
-    SetWindowTextA(window, title);
+    if (lstrlenA(title) <= kLongestTitle) {
+        SetWindowTextA(window, title);
+        return;
+    }
+    char *cut = static_cast<char *>(HeapAlloc(GetProcessHeap(), 0, kLongestTitle + 1));
+    if (!cut) return;
+    lstrcpynA(cut, title, kLongestTitle + 1);
+    SetWindowTextA(window, cut);
+    HeapFree(GetProcessHeap(), 0, cut);
 }

@@ -1,6 +1,7 @@
 #include "common/qimapi_test.h"
 
 #include <string.h>
+#include <tlhelp32.h>
 
 #include <thread>
 
@@ -51,6 +52,40 @@ HWND GoneWindow()
 {
     TestWindow window("gone");
     return window.hwnd();
+}
+
+static ULONGLONG CreationTime(HANDLE process)
+{
+    FILETIME created, exited, kernel, user;
+    if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
+    return (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+}
+
+// Whether the process was started by this one. Its parent's id alone does not tell: Wine hands a
+// finished process's id out again at once, so a program that an earlier process started (Wine's
+// own desktop among them) may name this process's id as its parent. A child of this one cannot
+// be older than it.
+static bool StartedByThisProcess(const PROCESSENTRY32 &entry)
+{
+    if (entry.th32ParentProcessID != GetCurrentProcessId()) return false;
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+    if (!process) return false;   // already gone
+    bool younger = CreationTime(process) >= CreationTime(GetCurrentProcess());
+    CloseHandle(process);
+    return younger;
+}
+
+std::vector<DWORD> RunningChildren()
+{
+    std::vector<DWORD> children;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return children;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        if (StartedByThisProcess(entry)) children.push_back(entry.th32ProcessID);
+    CloseHandle(snapshot);
+    return children;
 }
 
 DWORD RunThisProgram(const char *filter, const char *variable, DWORD timeoutMs)

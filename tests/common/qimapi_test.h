@@ -135,6 +135,9 @@ inline BOOL StartProcess(const char *application, char *commandLine, BOOL inheri
     }
 }
 
+// The ids of the programs that this process started and that still run.
+std::vector<DWORD> RunningChildren();
+
 // Runs this test program again as a child process, with only the tests that filter names and with
 // the environment variable set (the child tests skip themselves without it). Its exit code; ends
 // the child and fails the test if it runs longer than timeoutMs.

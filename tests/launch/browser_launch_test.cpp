@@ -142,6 +142,22 @@ TEST_F(Browser, CutsALongUrlOnlyWhereItBuildsTheCommandLine)
     EXPECT_EQ(OpenOne(longUrl, "Normal").commandLine, (RecorderPath() + " " + longUrl).substr(0, 255));
 }
 
+// Wine's ShellExecuteA overruns a buffer of its own on URLs of about 1,000 characters.
+TEST_F(Browser, SendsAUrlTooLongForTheShellToTheHtmBrowserCut)
+{
+    SetClassesValue(kHttpCommand, QuotedRecorder() + " --http \"%1\"");
+    SetClassesValue(".htm", "htmlfile");
+    SetClassesValue(kHtmlFileCommand, QuotedRecorder() + " \"%1\"");
+    const std::string head = std::string(kUrl) + "&c=";
+    const std::string longest = head + std::string(899 - head.size(), 'x');
+    EXPECT_EQ(OpenOne(longest, "Normal").commandLine, QuotedRecorder() + " --http \"" + longest + "\"")
+        << "a URL of 899 characters goes to the http handler whole";
+    for (size_t length : {900, 1048576}) {
+        const std::string url = head + std::string(length - head.size(), 'x');
+        EXPECT_EQ(OpenOne(url, "Normal").commandLine, (RecorderPath() + " " + url).substr(0, 255));
+    }
+}
+
 // A browser command is read whole or not at all: one cut at 254 characters might name another
 // program.
 TEST_F(Browser, TakesABrowserCommandOfUpTo254Characters)

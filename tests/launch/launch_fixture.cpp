@@ -1,6 +1,6 @@
 #include "launch/launch_fixture.h"
 
-#include <tlhelp32.h>
+#include "common/qimapi_test.h"
 
 #include <gtest/gtest.h>
 
@@ -53,45 +53,10 @@ Recordings::~Recordings()
     DeleteFileA(path_.c_str());
 }
 
-static ULONGLONG CreationTime(HANDLE process)
-{
-    FILETIME created, exited, kernel, user;
-    if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
-    return (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
-}
-
-// Whether the process was started by this one. Its parent's id alone does not tell: Wine hands a
-// finished process's id out again at once, so a program that an earlier process started (Wine's
-// own desktop among them) may name this process's id as its parent. A child of this one cannot
-// be older than it.
-static bool StartedByThisProcess(const PROCESSENTRY32 &entry)
-{
-    if (entry.th32ParentProcessID != GetCurrentProcessId()) return false;
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
-    if (!process) return false;   // already gone
-    bool younger = CreationTime(process) >= CreationTime(GetCurrentProcess());
-    CloseHandle(process);
-    return younger;
-}
-
-// True while a process that this one started is still running.
-static bool ChildRunning()
-{
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return false;
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    bool running = false;
-    for (BOOL more = Process32First(snapshot, &entry); more && !running; more = Process32Next(snapshot, &entry))
-        running = StartedByThisProcess(entry);
-    CloseHandle(snapshot);
-    return running;
-}
-
 std::vector<Record> Recordings::Wait()
 {
-    for (int i = 0; i < 1500 && ChildRunning(); ++i) Sleep(10);
-    EXPECT_FALSE(ChildRunning()) << "a started program still runs after 15 s";
+    for (int i = 0; i < 1500 && !qimapi_test::RunningChildren().empty(); ++i) Sleep(10);
+    EXPECT_TRUE(qimapi_test::RunningChildren().empty()) << "a started program still runs after 15 s";
     std::vector<Record> records = Read();
     std::vector<Record> fresh(records.begin() + static_cast<ptrdiff_t>(std::min(seen_, records.size())), records.end());
     seen_ = records.size();

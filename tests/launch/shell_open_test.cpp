@@ -80,9 +80,11 @@ TEST_F(DocumentType, PrintFilePrintsTheDocumentHidden)
 // The owner of any box the shell shows: a call-level fact, seen by a pass-through spy.
 ImportPatch *shellPatch;
 HWND seenOwner;
+int shellCalls;
 HINSTANCE WINAPI SpyShellExecute(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR folder, INT show)
 {
     seenOwner = owner;
+    ++shellCalls;
     using ShellExecuteFn = HINSTANCE(WINAPI *)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
     return shellPatch->original<ShellExecuteFn>()(owner, verb, file, parameters, folder, show);
 }
@@ -110,6 +112,29 @@ TEST_F(DocumentType, TheActiveWindowOwnsTheLaunchAndWithoutOneItGoesAhead)
     EXPECT_GT(QIMAPI(PrintFile)(document_.path().c_str()), 32);
     EXPECT_EQ(seenOwner, nullptr);
     EXPECT_EQ(recordings_.Wait().size(), 4u);
+}
+
+// Wine's ShellExecuteA overruns a buffer of its own on names of about 1,000 characters.
+TEST_F(DocumentType, NamesTooLongForTheShellAreNotFoundWithoutReachingIt)
+{
+    ImportPatch patch(Dll(), "shell32.dll", "ShellExecuteA", reinterpret_cast<void *>(SpyShellExecute));
+    ASSERT_TRUE(patch.ok());
+    shellPatch = &patch;
+    const std::string folder = document_.folder() + "\\";
+    for (size_t length : {900, 1000, 1048576}) {
+        const std::string name = folder + qimapi_test::Letters(length - folder.size());
+        SCOPED_TRACE(length);
+        shellCalls = 0;
+        EXPECT_EQ(OpenFile()(name.c_str(), "Normal"), SE_ERR_FNF);
+        EXPECT_EQ(QIMAPI(PrintFile)(name.c_str()), SE_ERR_FNF);
+        EXPECT_EQ(shellCalls, 0);
+    }
+    const std::string longest = folder + qimapi_test::Letters(899 - folder.size());
+    shellCalls = 0;
+    EXPECT_EQ(OpenFile()(longest.c_str(), "Normal"), SE_ERR_FNF);
+    EXPECT_EQ(QIMAPI(PrintFile)(longest.c_str()), SE_ERR_FNF);
+    EXPECT_EQ(shellCalls, 2) << "a name of 899 characters goes to the shell";
+    EXPECT_EQ(recordings_.Wait().size(), 0u);
 }
 
 TEST_F(DocumentType, ShellErrorsPassThrough)

@@ -32,6 +32,13 @@ TEST(KillWindow, ForAHandleThatIsNoWindowGivesZeroAndClosesNothing)
     EXPECT_EQ(active.Count(WM_CLOSE), 0u) << "no fallback to the active window";
 }
 
+// Wine's desktop process ends on a WM_CLOSE posted to the desktop window, taking the session's
+// desktop with it; no script may close the desktop.
+TEST(KillWindow, RefusesTheDesktopWindow)
+{
+    EXPECT_EQ(QIMAPI(KillWindow)(GetDesktopWindow()), 0);
+}
+
 TEST(KillWindow, PostsCloseSoItArrivesAfterTheCallEvenWhenDeclined)
 {
     TestWindow declining;
@@ -198,6 +205,14 @@ const Waited kWaited[] = {
     {"owned pop-up", WS_POPUP},
     {"top-level window", 0},
 };
+
+// The desktop window is never active: a wait for it would keep the host busy for ever.
+TEST(WaitTillActive, ForTheDesktopWindowReturnsAtOnce)
+{
+    Watchdog watchdog(0);
+    QIMAPI(WaitTillActive)(GetDesktopWindow());
+    EXPECT_FALSE(watchdog.fired());
+}
 
 TEST(WaitTillActive, WaitsUntilTheParentOwnerOrWindowItselfIsActivated)
 {

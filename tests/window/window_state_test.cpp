@@ -205,6 +205,19 @@ TEST(GetWindowHandle, FindsByClassByTitleOrBoth)
     EXPECT_EQ(QIMAPI(GetWindowHandle)("", "QIMAPI lookup"), nullptr);   // whole titles only
 }
 
+// Wine stops answering when a title of a million characters goes to a window of another process.
+TEST(SetWindowTitle, CutsTitlesAt65535Characters)
+{
+    TestWindow window;
+    for (size_t length : {65535, 65536, 1048576}) {
+        SCOPED_TRACE(length);
+        QIMAPI(SetWindowTitle)(window.hwnd(), qimapi_test::Letters(length).c_str());
+        std::string title(70000, '\0');
+        title.resize(GetWindowTextA(window.hwnd(), &title[0], static_cast<int>(title.size())));
+        EXPECT_EQ(title, qimapi_test::Letters(65535));
+    }
+}
+
 TEST(SetWindowTitle, SetsTheTitleOrThatOfTheActiveWindow)
 {
     TestWindow window("before");

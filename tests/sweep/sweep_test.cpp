@@ -1,0 +1,170 @@
+// Every export, called with every hostile argument its descriptor letters allow (pairwise where
+// it takes more than two): each call returns within a bound, leaves a well-formed result string
+// and the host's state as the design promises. The exports come from the DLL's own function
+// list and descriptors, so a new export is swept without a line here.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include "../../tools/call_export.h"
+#include "common/qimapi_test.h"
+#include "sweep/hostile_values.h"
+#include "sweep/sweep_world.h"
+
+namespace {
+
+using qimapi_test::Dll;
+
+struct Descriptor {
+    std::string name;
+    char result;
+    std::string arguments;   // empty for none
+};
+
+std::vector<std::string> FunctionList()
+{
+    std::vector<std::string> names;
+    HRSRC list = FindResourceA(Dll(), MAKEINTRESOURCEA(1), "DLL_HEADER");
+    const char *name = list ? static_cast<const char *>(LockResource(LoadResource(Dll(), list))) : nullptr;
+    for (; name && *name; name += strlen(name) + 1) names.push_back(name);
+    return names;
+}
+
+// The descriptor's bytes: NUL, result letter, NUL, argument letters ("V" for none), NUL, help.
+Descriptor DescriptorOf(const std::string &name)
+{
+    std::string resource = name;
+    CharUpperA(&resource[0]);
+    HRSRC found = FindResourceA(Dll(), resource.c_str(), "DLL_HEADER");
+    const char *bytes = found ? static_cast<const char *>(LockResource(LoadResource(Dll(), found))) : nullptr;
+    EXPECT_TRUE(bytes) << "no descriptor for " << name;
+    if (!bytes) return {name, 'V', ""};
+    std::string arguments = bytes + 3;
+    return {name, bytes[1], arguments == "V" ? "" : arguments};
+}
+
+// What the design changes on purpose until the host asks for it back, and how the host asks.
+struct Undo {
+    const char *name;
+    const char *undo;
+    size_t undoArguments;   // passed as 0
+};
+const Undo kUndos[] = {
+    {"DisableMouse", "RestoreMouse", 0},
+    {"DisableKeys", "RestoreKeys", 0},
+    {"RestrictCursor", "FreeCursor", 0},
+    {"DisableDiskErrors", "DisableDiskErrors", 1},
+};
+
+// Exports that start programs: whatever a call started is ended before the next.
+const char *const kLaunchers[] = {"OpenFile", "PrintFile", "RunProgram", "OpenURL", "WindowsHelp"};
+
+bool IsLauncher(const std::string &name)
+{
+    for (const char *launcher : kLaunchers)
+        if (name == launcher) return true;
+    return false;
+}
+
+const DWORD kCallBoundMs = 20000;
+
+class HostileSweep : public testing::TestWithParam<std::string> {};
+
+TEST_P(HostileSweep, ReturnsWithWellFormedResultsAndRestoredState)
+{
+    const Descriptor descriptor = DescriptorOf(GetParam());
+    void *function = reinterpret_cast<void *>(GetProcAddress(Dll(), descriptor.name.c_str()));
+    ASSERT_TRUE(function) << descriptor.name << " is described but not exported";
+    const Undo *undo = nullptr;
+    for (const Undo &candidate : kUndos)
+        if (descriptor.name == candidate.name) undo = &candidate;
+    void *undoFunction = undo ? reinterpret_cast<void *>(GetProcAddress(Dll(), undo->undo)) : nullptr;
+
+    sweep::UserStateGuard userState;
+    sweep::SweepWindows windows;
+    qimapi_test::TestWindow probeWindow("QIMAPI sweep probe");
+    qimapi_test::ProbeRecorder probe(probeWindow.hwnd());
+    sweep::BoxClicker boxes;
+    sweep::CallBound bound(kCallBoundMs);
+    SetErrorMode(0);
+
+    const auto &texts = sweep::HostileTexts();
+    const auto &integers = sweep::HostileIntegers();
+    std::vector<size_t> sizes;
+    for (char letter : descriptor.arguments)
+        sizes.push_back(letter == 'S' ? texts.size() : letter == 'W' ? size_t{sweep::kWindowKinds} : integers.size());
+
+    int calls = 0;
+    for (const std::vector<size_t> &row : sweep::PairwiseRows(sizes)) {
+        windows.TopLevel();   // active, for the exports that fall back on the active window
+        uintptr_t slots[kMaxArguments] = {};
+        std::string call = descriptor.name + "(";
+        for (size_t i = 0; i < row.size(); ++i) {
+            char letter = descriptor.arguments[i];
+            if (letter == 'S') {
+                slots[i] = reinterpret_cast<uintptr_t>(texts[row[i]].c_str());
+                call += sweep::Describe(texts[row[i]]);
+            } else if (letter == 'W') {
+                auto kind = static_cast<sweep::WindowKind>(row[i]);
+                slots[i] = reinterpret_cast<uintptr_t>(windows.Get(kind));
+                call += sweep::DescribeWindow(kind);
+            } else {
+                slots[i] = static_cast<uintptr_t>(static_cast<intptr_t>(integers[row[i]]));
+                call += std::to_string(integers[row[i]]);
+            }
+            call += i + 1 < row.size() ? ", " : "";
+        }
+        call += ")";
+        SCOPED_TRACE(call);
+
+        // A wait for an activation ends when its window becomes active or goes.
+        UINT_PTR releaser = descriptor.name == "WaitTillActive" ? windows.ReleaseWaitersSoon() : 0;
+        ptrdiff_t imbalance = 0;
+        bound.Begin(call);
+        uintptr_t result = CallExport(function, slots, row.size(), &imbalance);
+        bound.End();
+        if (releaser) KillTimer(0, releaser);
+        ++calls;
+
+        EXPECT_EQ(imbalance, 0) << "the call left the stack unbalanced";
+        if (descriptor.result == 'S') qimapi_test::TakeResultString(reinterpret_cast<HGLOBAL>(result));
+        if (undo) {
+            uintptr_t zeros[kMaxArguments] = {};
+            CallExport(undoFunction, zeros, undo->undoArguments, &imbalance);
+        }
+        if (IsLauncher(descriptor.name)) sweep::EndStartedPrograms();
+        qimapi_test::Pump();   // the messages a call posted, WM_CLOSE among them
+        EXPECT_EQ(sweep::BrokenHostState(&probe), "");
+        if (HasFailure()) break;   // one broken call tells enough; the rest would repeat it
+    }
+    EXPECT_GT(calls, 0);
+    RecordProperty("calls", calls);
+}
+
+TEST(PairwiseRows, MeetEveryPairOfValuesOfAnyTwoArguments)
+{
+    const std::vector<std::vector<size_t>> shapes = {{}, {17}, {5, 17}, {17, 17, 17, 17, 5}, {5, 5, 5, 5}};
+    for (const std::vector<size_t> &sizes : shapes) {
+        const auto rows = sweep::PairwiseRows(sizes);
+        for (size_t i = 0; i < sizes.size(); ++i)
+            for (size_t j = i + 1; j < sizes.size(); ++j)
+                for (size_t x = 0; x < sizes[i]; ++x)
+                    for (size_t y = 0; y < sizes[j]; ++y) {
+                        bool met = false;
+                        for (const auto &row : rows) met = met || (row[i] == x && row[j] == y);
+                        EXPECT_TRUE(met) << "arguments " << i << " and " << j << ", values " << x << " and " << y;
+                    }
+        EXPECT_FALSE(rows.empty());
+    }
+}
+
+std::string ExportName(const testing::TestParamInfo<std::string> &info)
+{
+    return info.param;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryExport, HostileSweep, testing::ValuesIn(FunctionList()), ExportName);
+
+}  // namespace
