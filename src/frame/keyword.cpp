@@ -1,4 +1,4 @@
-#include "frame/frame.h"
+#include "frame/keyword.h"
 
 // Only a-z: folding by the code page would make letters outside ASCII match their capitals.
 static char FoldAsciiLetter(char c)
