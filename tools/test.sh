@@ -15,3 +15,9 @@ if [ $# -eq 0 ]; then
     echo "Benchmark smoke run (one round):"
     (cd "$tests/bin" && $WINE bench.exe --rounds 1 --product "Z:$root/build/bin/QIMAPI.dll" </dev/null)
 fi
+
+# Soak smoke run: every unattended export 100 times; fails the run when one of them kept something.
+if [ $# -eq 0 ]; then
+    echo "Soak smoke run (100 calls of each export):"
+    (cd "$tests/bin" && $WINE soak.exe --calls 100 </dev/null)
+fi
