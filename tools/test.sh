@@ -18,3 +18,9 @@ if [ $# -eq 0 ]; then
     echo "Fuzzing the text routines (20 s each):"
     tools/fuzz.sh 20
 fi
+
+# Soak smoke run: every unattended export 100 times; fails the run when one of them kept something.
+if [ $# -eq 0 ]; then
+    echo "Soak smoke run (100 calls of each export):"
+    (cd "$tests/bin" && $WINE soak.exe --calls 100 </dev/null)
+fi

@@ -1,18 +1,31 @@
-// Shows kernel handles left open by a series of calls. Wine answers 0 to GetProcessHandleCount,
-// but its handle table hands out the lowest free slot. A call that opens handles of its own
-// along the way (CreateProcessA does) can leave one open above a slot it freed, so the probe
-// fills the free slots up to well past the last used one and reads how far they reach: the
-// same before and after a series of calls unless one of them left a handle open.
+// Probes that show what a series of calls left behind in the process, read before and after it.
+// Wine answers 0 to GetProcessHandleCount and GetGuiResources, so the object probes read the
+// handle tables instead: each makes 256 objects at once, reads how far their slots reach and
+// destroys them again. As long as fewer than 256 slots are free, the reach is the number of slots
+// in use plus a constant, in whatever order the table hands free slots out: it stays the same
+// unless an object was left alive (then it grows by one slot per object).
+//
+// Kernel handles come from the lowest free slot. GDI and USER handles (Wine 8, seen with a
+// test program: create A and B, destroy A then B, create one more) come from the slot freed
+// last, so a single probe object only shows which slot was freed last; hence 256 at once.
+// The low 16 bits of a GDI or USER handle are its slot (USER handles step by 2), the high 16
+// bits a generation count that changes on every reuse. The USER table is shared by all the
+// session's processes, so another process (the desktop, for one) can move its reach.
 #pragma once
 
 #include <windows.h>
 
+#include <psapi.h>
+
 namespace qimapi_test {
 
+const int kProbeObjects = 256;
+
+// A call that opens handles of its own along the way (CreateProcessA does) can leave one open
+// above a slot it freed; filling the free slots reads past it.
 inline ULONG_PTR HandleHighWater()
 {
-    const int kProbes = 256;
-    HANDLE probes[kProbes];
+    HANDLE probes[kProbeObjects];
     ULONG_PTR highest = 0;
     for (HANDLE &probe : probes) {
         probe = CreateEventA(nullptr, FALSE, FALSE, nullptr);
@@ -20,6 +33,57 @@ inline ULONG_PTR HandleHighWater()
     }
     for (HANDLE probe : probes) CloseHandle(probe);
     return highest;
+}
+
+// The highest slot (low word) of kProbeObjects objects made at once by make, then destroyed.
+template <class Handle, class Make, class Destroy>
+unsigned Reach(Make make, Destroy destroy)
+{
+    Handle probes[kProbeObjects];
+    unsigned highest = 0;
+    for (Handle &probe : probes) {
+        probe = make();
+        unsigned slot = LOWORD(reinterpret_cast<ULONG_PTR>(probe));
+        if (slot > highest) highest = slot;
+    }
+    for (Handle probe : probes) destroy(probe);
+    return highest;
+}
+
+inline unsigned GdiReach()
+{
+    return Reach<HBRUSH>([] { return CreateSolidBrush(RGB(1, 2, 3)); }, [](HBRUSH b) { DeleteObject(b); });
+}
+
+inline unsigned UserReach()
+{
+    return Reach<HMENU>(CreateMenu, DestroyMenu);
+}
+
+// The process's private bytes: memory that no other process shares. Wine 8 answers 0 for
+// PrivateUsage and counts the process's anonymous memory in RAM or swap as PagefileUsage, which
+// grows alike when memory is committed and used; that serves where PrivateUsage is 0.
+inline SIZE_T PrivateBytes()
+{
+    PROCESS_MEMORY_COUNTERS_EX counters = {};
+    counters.cb = sizeof counters;
+    if (!K32GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS *>(&counters),
+                                 sizeof counters))
+        return 0;
+    return counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
+}
+
+// The blocks in use in the process heap, where global memory blocks (result strings) live too.
+inline long HeapBusyBlocks()
+{
+    HANDLE heap = GetProcessHeap();
+    if (!HeapLock(heap)) return -1;
+    PROCESS_HEAP_ENTRY entry = {};
+    long busy = 0;
+    while (HeapWalk(heap, &entry))
+        if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) ++busy;
+    HeapUnlock(heap);
+    return busy;
 }
 
 }  // namespace qimapi_test
