@@ -15,7 +15,6 @@ ctest --test-dir "$tests" -j2 --output-on-failure "$@"
 if [ $# -eq 0 ]; then
     echo "Benchmark smoke run (one round):"
     (cd "$tests/bin" && $WINE bench.exe --rounds 1 --product "Z:$root/build/bin/QIMAPI.dll" </dev/null)
-    echo "Fuzzing the text routines (20 s each):"
     # Every unattended export 100 times: fails the run when one of them kept something.
     echo "Soak smoke run (100 calls of each export):"
     (cd "$tests/bin" && $WINE soak.exe --calls 100 </dev/null)
