@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Fuzzes the library's text routines: builds their fuzz targets natively with clang, libFuzzer,
 # AddressSanitizer and UndefinedBehaviorSanitizer into build/fuzz, and runs each for SECONDS
-# seconds (default 60) from its seed corpus in tests/. Exits non-zero on any finding; the input
-# that caused it is left in build/fuzz/findings/.
+# seconds (default 60), all at once, from its seed corpus in tests/. Exits non-zero on any
+# finding; the input that caused it is left in build/fuzz/findings/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
@@ -13,12 +13,12 @@ cmake --build build/fuzz -j2 >/dev/null
 targets=(frame/keyword launch/help_number launch/browser_command sysinfo/version_text
          sysinfo/wanted_style files/drive_path)
 mkdir -p build/fuzz/findings
-status=0
-for target in "${targets[@]}"; do
-    name=${target#*/}
-    corpus=build/fuzz/corpus/$name          # grows as the fuzzer finds new paths; the seeds stay
+
+# Runs one target; its corpus in build/fuzz grows as the fuzzer finds new paths, the seeds stay.
+fuzz_target() {
+    local target=$1 name=${1#*/}
+    local corpus=build/fuzz/corpus/$name log=build/fuzz/$name.log
     mkdir -p "$corpus"
-    log=build/fuzz/$name.log
     if build/fuzz/${name}_fuzz -max_total_time="$seconds" -max_len=4096 -timeout=10 \
            -artifact_prefix=build/fuzz/findings/"$name"- "$corpus" "tests/${target%/*}/corpus/$name" \
            >"$log" 2>&1; then
@@ -26,7 +26,16 @@ for target in "${targets[@]}"; do
     else
         echo "$name: FINDING (see $log and build/fuzz/findings/)"
         tail -20 "$log" >&2
-        status=1
+        return 1
     fi
+}
+
+# All targets at once, sharing the processors: the wall time is SECONDS, whatever their number.
+pids=()
+for target in "${targets[@]}"; do
+    fuzz_target "$target" &
+    pids+=($!)
 done
+status=0
+for pid in "${pids[@]}"; do wait "$pid" || status=1; done
 exit $status

@@ -145,11 +145,15 @@ TEST_F(LibraryUnload, ThreadsThatStartAndEndChangeNothing)
     ASSERT_EQ(QIMAPI(DisableMouse)(), 1);
     ASSERT_EQ(QIMAPI(DisableKeys)(), 1);
     QIMAPI(RestrictCursor)(kConfinement.left, kConfinement.top, kConfinement.right, kConfinement.bottom);
-    { WindowThread thread; }   // the loader tells the DLL of its start and end
+    {
+        // The DLL's own cursor calls are the evidence: Wine itself now and then lifts a
+        // confinement when another thread's window comes and goes (seen once on a clean machine).
+        ClipSpy clips(Dll());
+        ASSERT_TRUE(clips.ok());
+        { WindowThread thread; }   // the loader tells the DLL of its start and end
+        EXPECT_TRUE(clips.calls.empty()) << "the DLL changed the confinement";
+    }
     EXPECT_EQ(probe.Probe(), Clicks() + KeyPresses());
-    RECT clip;
-    ASSERT_TRUE(GetClipCursor(&clip));
-    EXPECT_TRUE(SameRect(clip, kConfinement)) << Describe(clip);
     QIMAPI(RestoreKeys)();
     QIMAPI(RestoreMouse)();
 }
