@@ -5,10 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-bin=$(tools/build.sh)/bin
 . tools/wine-session.sh
-trap wine_session_stop EXIT
-wine_session_start "$root/${bin%/bin}"
+wine_session_for_build
 cd "$bin"
 # The size figure is that of the shipped 32-bit DLL, whichever build runs here.
 $WINE bench.exe --product "Z:$root/build/bin/QIMAPI.dll" "$@" </dev/null

@@ -5,10 +5,7 @@
 # fails when an export kept something. Arguments go to soak.exe: --calls N (10000 unless given).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$PWD
-bin=$(tools/build.sh)/bin
 . tools/wine-session.sh
-trap wine_session_stop EXIT
-wine_session_start "$root/${bin%/bin}"
+wine_session_for_build
 cd "$bin"
 $WINE soak.exe "$@" </dev/null

@@ -1,4 +1,4 @@
-# Sourced by demo.sh and test.sh: a headless display, a Wine prefix inside the build folder and
+# Sourced by the scripts in tools/: a headless display, a Wine prefix inside the build folder and
 # a persistent Wine server, so that test programs start in a fraction of a second.
 #
 # QIMAPI.dll is 32-bit and is tested in a 32-bit prefix. Some virtual machines cannot execute
@@ -70,4 +70,12 @@ wine_session_stop() {
     [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null
     wait 2>/dev/null
     return 0
+}
+
+# For the tools that run one program of the build: builds everything, starts a session for the
+# build that runs on this machine, to end when the script does, and sets bin to its program folder.
+wine_session_for_build() {       # run from the repository's root
+    bin=$PWD/$(tools/build.sh)/bin
+    trap wine_session_stop EXIT
+    wine_session_start "${bin%/bin}"
 }
