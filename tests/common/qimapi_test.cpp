@@ -103,7 +103,7 @@ DWORD RunThisProgram(const char *filter, const char *variable, DWORD timeoutMs)
         ADD_FAILURE() << "cannot start " << command << ", error " << GetLastError();
         return ~0u;
     }
-    if (WaitForSingleObject(child.hProcess, timeoutMs) == WAIT_TIMEOUT) {
+    if (WaitForSingleObject(child.hProcess, Limit(timeoutMs)) == WAIT_TIMEOUT) {
         TerminateProcess(child.hProcess, ~0u);
         WaitForSingleObject(child.hProcess, 5000);
         ADD_FAILURE() << "the child program did not end: " << command;
@@ -183,6 +183,7 @@ ChildOutcome RunChild(const char *application, std::string commandLine, DWORD ti
     std::thread feeder(Feed, in.write, input ? input : "");
     in.write = nullptr;   // the feeder closes it
     std::thread outReader(Drain, out.read, &outcome.out), errReader(Drain, err.read, &outcome.err);
+    timeoutMs = Limit(timeoutMs);
     if (WaitForSingleObject(child.hProcess, timeoutMs) != WAIT_OBJECT_0) {
         ADD_FAILURE() << "did not finish: " << commandLine;
         TerminateProcess(child.hProcess, 99);

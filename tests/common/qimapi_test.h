@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -102,10 +103,24 @@ inline void Pump()
     }
 }
 
-// Checks a condition every 10 ms until it holds or timeoutMs have passed; true if it held.
+// How many times longer than natively the tests may take here: QIMAPI_TIME_FACTOR, set where the
+// tests run under full-system emulation; 1 when unset.
+inline DWORD TimeFactor()
+{
+    char text[16] = "";
+    DWORD length = GetEnvironmentVariableA("QIMAPI_TIME_FACTOR", text, sizeof text);
+    int factor = length && length < sizeof text ? atoi(text) : 1;
+    return factor > 1 ? factor : 1;
+}
+
+// A time limit in milliseconds, scaled by TimeFactor().
+inline DWORD Limit(DWORD ms) { return ms * TimeFactor(); }
+
+// Checks a condition every 10 ms until it holds or timeoutMs (scaled) have passed; true if it held.
 template <class Condition>
 bool WaitUntil(Condition condition, DWORD timeoutMs = 4000)
 {
+    timeoutMs = Limit(timeoutMs);
     for (DWORD waited = 0;; waited += 10) {
         if (condition()) return true;
         if (waited >= timeoutMs) return false;
@@ -140,7 +155,7 @@ std::vector<DWORD> RunningChildren();
 
 // Runs this test program again as a child process, with only the tests that filter names and with
 // the environment variable set (the child tests skip themselves without it). Its exit code; ends
-// the child and fails the test if it runs longer than timeoutMs.
+// the child and fails the test if it runs longer than timeoutMs (scaled).
 DWORD RunThisProgram(const char *filter, const char *variable, DWORD timeoutMs = 30000);
 
 // What a child program left: its exit status (~0 when it could not be started) and all it
@@ -152,7 +167,7 @@ struct ChildOutcome {
 };
 
 // Runs a program with its standard output and error read through pipes and waits for it at
-// most timeoutMs, ending it (and failing the test) if it takes longer. With input, the program
+// most timeoutMs (scaled), ending it (and failing the test) if it takes longer. With input, the program
 // reads that text from its standard input, which then ends; without, it has no standard input.
 ChildOutcome RunChild(const char *application, std::string commandLine, DWORD timeoutMs,
                       const char *input = nullptr);

@@ -112,12 +112,10 @@ TEST_F(RecordedHelp, WithoutAnActiveWindowGivesZeroAndCallsNothing)
 
 const char kViewerClass[] = "MS_WINHELP";
 
-// Waits at most 10 s for the viewer's window to be there (or gone).
+// Waits at most 10 s (scaled) for the viewer's window to be there (or gone).
 bool WaitForViewer(bool there)
 {
-    for (int i = 0; i < 1000; ++i, Sleep(10))
-        if ((FindWindowA(kViewerClass, nullptr) != nullptr) == there) return true;
-    return false;
+    return qimapi_test::WaitUntil([there] { return (FindWindowA(kViewerClass, nullptr) != nullptr) == there; }, 10000);
 }
 
 // Ends the viewer if it still runs: asked first, then by force.
@@ -132,7 +130,7 @@ void EndViewer()
     HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
     if (!process) return;
     TerminateProcess(process, 1);
-    WaitForSingleObject(process, 10000);
+    WaitForSingleObject(process, qimapi_test::Limit(10000));
     CloseHandle(process);
 }
 
@@ -140,14 +138,13 @@ void EndViewer()
 // until the viewer has dealt with the command), and tells which process showed it.
 void AnswerMissingFileBox(DWORD *boxProcess)
 {
-    for (int i = 0; i < 1000; ++i, Sleep(10)) {
+    qimapi_test::WaitUntil([boxProcess] {
         HWND box = FindWindowA("#32770", "ERROR");
-        if (box && IsWindowVisible(box)) {
-            GetWindowThreadProcessId(box, boxProcess);
-            PostMessageA(box, WM_COMMAND, IDNO, 0);
-            return;
-        }
-    }
+        if (!box || !IsWindowVisible(box)) return false;
+        GetWindowThreadProcessId(box, boxProcess);
+        PostMessageA(box, WM_COMMAND, IDNO, 0);
+        return true;
+    }, 10000);
 }
 
 // Wine's viewer ends by itself once the box about a missing file is answered with No.

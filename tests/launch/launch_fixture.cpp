@@ -55,7 +55,7 @@ Recordings::~Recordings()
 
 std::vector<Record> Recordings::Wait()
 {
-    for (int i = 0; i < 1500 && !qimapi_test::RunningChildren().empty(); ++i) Sleep(10);
+    qimapi_test::WaitUntil([] { return qimapi_test::RunningChildren().empty(); }, 15000);
     EXPECT_TRUE(qimapi_test::RunningChildren().empty()) << "a started program still runs after 15 s";
     std::vector<Record> records = Read();
     std::vector<Record> fresh(records.begin() + static_cast<ptrdiff_t>(std::min(seen_, records.size())), records.end());

@@ -87,7 +87,7 @@ TEST_P(HostileSweep, ReturnsWithWellFormedResultsAndRestoredState)
     qimapi_test::TestWindow probeWindow("QIMAPI sweep probe");
     qimapi_test::ProbeRecorder probe(probeWindow.hwnd());
     sweep::BoxClicker boxes;
-    sweep::CallBound bound(kCallBoundMs);
+    sweep::CallBound bound(qimapi_test::Limit(kCallBoundMs));
     SetErrorMode(0);
 
     const auto &texts = sweep::HostileTexts();

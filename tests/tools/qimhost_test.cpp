@@ -248,13 +248,12 @@ TEST(QimhostCall, CallsSettingsAndFileExports)
 std::thread AnswerBox(const std::string &caption, int button)
 {
     return std::thread([caption, button] {
-        for (int i = 0; i < 1000; ++i, Sleep(10)) {
+        qimapi_test::WaitUntil([&caption, button] {
             HWND box = FindWindowA("#32770", caption.c_str());
-            if (box && IsWindowVisible(box)) {
-                PostMessageA(box, WM_COMMAND, button, 0);
-                return;
-            }
-        }
+            if (!box || !IsWindowVisible(box)) return false;
+            PostMessageA(box, WM_COMMAND, button, 0);
+            return true;
+        }, 10000);
     });
 }
 
