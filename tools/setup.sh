@@ -6,10 +6,12 @@ packages=(cmake make git googletest g++-mingw-w64-i686 binutils-mingw-w64-i686
           g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64
           wine wine32:i386 libxi6:i386 xvfb xauth
           fonts-dejavu-core fonts-dejavu-extra    # font families the tests look for
-          clang libclang-rt-14-dev)               # tools/fuzz.sh: clang, libFuzzer, sanitizers
+          clang libclang-rt-14-dev                # tools/fuzz.sh: clang, libFuzzer, sanitizers
+          cmark-gfm tidy)                         # the manual's renderer, and its HTML's validator
 # "tools/setup.sh screenshots": also what tools/screenshots.sh needs, which the tests do not.
-# netpbm turns captures into PNG files; fonts-wine draws the symbols of caption buttons.
-[ "${1:-}" = screenshots ] && packages+=(netpbm fonts-wine)
+# netpbm turns captures into PNG files; fonts-wine draws the symbols of caption buttons;
+# chromium takes the picture of the manual.
+[ "${1:-}" = screenshots ] && packages+=(netpbm fonts-wine chromium)
 
 missing=()
 for p in "${packages[@]}"; do
