@@ -10,14 +10,17 @@
 # NOTES/intro.md opens the manual, NOTES/qimapi.css is the page's stylesheet, and per export
 # NOTES/<key>/<Export>.md holds its notes: a line "Name: what it is" for each argument of its
 # prototype line, in order, then a blank line and what a script can rely on, in Markdown ("## "
-# headings sit below the export's own). NOTES/<key>/<Export>.example is a run of qimhost: script
+# headings sit below the remarks' own). NOTES/<key>/<Export>.example is a run of qimhost: script
 # lines, each call followed by " => " and what qimhost prints for it where it prints a result.
+# An export's section: its prototype line, ordinal, result and C declaration, its arguments, its
+# help text, then under headings of their own the remarks of its notes, its example and its
+# related functions.
 # Any export without a declaration, notes or an example, and any notes or declaration without an
 # export, stops the build. The related functions of an export are those its notes link to, those
 # whose notes link to it, and those its example calls.
 #
-# Texts are handled a line at a time in plain variables, never as CMake lists, so that ";" and
-# brackets in them stay what they are.
+# Texts are handled a line at a time in plain variables, and only names go into CMake lists, so
+# that ";" and brackets in texts stay what they are.
 
 cmake_minimum_required(VERSION 3.20)   # policies of a script run with -P
 
@@ -258,7 +261,7 @@ function(export_markdown name out)
             fail("${name}.md: a blank line should follow the ${name_count} argument lines")
         endif()
     endif()
-    string(REGEX REPLACE "(^|\n)## " "\\1#### " notes "${notes}")   # below the export's heading
+    string(REGEX REPLACE "(^|\n)## " "\\1##### " notes "${notes}")   # below the Remarks heading
     string(STRIP "${notes}" notes)
 
     set(returns "${returns_${name}}")
@@ -288,7 +291,7 @@ function(export_markdown name out)
     endif()
     string(APPEND md "The help text as the host shows it:\n\n```help\n${help}```\n\n")
     if(NOT notes STREQUAL "")
-        string(APPEND md "${notes}\n\n")
+        string(APPEND md "#### Remarks\n\n${notes}\n\n")
     endif()
     string(APPEND md "#### Example\n\n```qim\n${script}```\n\nWhat `qimhost run` prints for it:\n\n```text\n${printed}```\n\n")
     set(links "")
@@ -300,7 +303,7 @@ function(export_markdown name out)
     endforeach()
     if(links)
         list(JOIN links ", " links)
-        string(APPEND md "**Related:** ${links}\n\n")
+        string(APPEND md "#### Related functions\n\n${links}\n\n")
     endif()
     string(APPEND md "</section>\n\n")
     set(${out} "${md}" PARENT_SCOPE)

@@ -32,7 +32,6 @@ const Shape kShapes[] = {
     {"<pixels>", "[1-9][0-9]*", false},
     {"<0 or 1>", "[01]", false},
     {"<seconds>", "-?[0-9]+", false},
-    {"<text>", ".+", false},
     {"<a number above 32>", "3[3-9]|[4-9][0-9]|[1-9][0-9][0-9]+", false},
     {"<a new temporary file>", "[A-Za-z]:\\\\.+\\.tmp", true},
 };
