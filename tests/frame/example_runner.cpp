@@ -310,8 +310,16 @@ public:
         EndPrograms(process_.hProcess);
     }
 
+    // Whether it still runs and reads calls.
+    bool running() const { return started_ && !finished_; }
+
+    // Ends the programs that qimhost started, and theirs.
+    void EndPrograms() const
+    {
+        if (started_) EndPrograms(process_.hProcess);
+    }
+
 private:
-    // Ends the programs that the process started, and theirs.
     static void EndPrograms(HANDLE parent)
     {
         for (DWORD id : qimapi_test::RunningChildren(parent)) {
@@ -382,6 +390,37 @@ private:
     DWORD threadId_ = 0;
 };
 
+// Runs one example through qimhost, which reads calls until a line fails: then it ends, and
+// Finish reports what it said.
+void RunExampleWith(Qimhost &qimhost, const std::string &chapter, const std::string &name)
+{
+    const std::string path = NotesFolder(chapter) + "\\" + name + ".example";
+    std::vector<Step> steps = ReadSteps(path);
+    ASSERT_FALSE(steps.empty()) << path << " calls nothing";
+    std::unique_ptr<ExampleWindow> window;
+    if (qimapi_test::ReadFileText(path).find("\"QIMAPI example\"") != std::string::npos) window = std::make_unique<ExampleWindow>();
+    Values values;
+    for (const Step &step : steps) {
+        SCOPED_TRACE(name + ".example:" + std::to_string(step.line) + ": " + step.printed);
+        const std::string call = values.Substitute(step.call);
+        if (call.empty()) break;
+        std::string printed;
+        const size_t arrow = step.printed.find(" => ");
+        const std::string answer = arrow == std::string::npos ? "" : step.printed.substr(arrow + 4);
+        if (!qimhost.Run(call, answer, &printed)) {
+            ADD_FAILURE() << "qimhost printed no line for " << call;
+            qimhost.Finish();
+            break;
+        }
+        if (!values.Match(step.printed, printed)) {
+            ADD_FAILURE() << "qimhost printed: " << printed;
+            break;
+        }
+    }
+    qimhost.EndPrograms();
+    for (const std::string &file : values.NewFiles()) EXPECT_TRUE(DeleteFileA(file.c_str())) << file;
+}
+
 }  // namespace
 
 std::vector<std::string> ExamplesOf(const std::string &chapter)
@@ -398,44 +437,18 @@ std::vector<std::string> ExamplesOf(const std::string &chapter)
     return names;
 }
 
-void RunExample(const std::string &chapter, const std::string &name)
-{
-    const std::string path = NotesFolder(chapter) + "\\" + name + ".example";
-    std::vector<Step> steps = ReadSteps(path);
-    ASSERT_FALSE(steps.empty()) << path << " calls nothing";
-    std::unique_ptr<ExampleWindow> window;
-    if (qimapi_test::ReadFileText(path).find("\"QIMAPI example\"") != std::string::npos) window = std::make_unique<ExampleWindow>();
-    Values values;
-    {
-        Qimhost qimhost;
-        ASSERT_TRUE(qimhost.started());
-        for (const Step &step : steps) {
-            SCOPED_TRACE(name + ".example:" + std::to_string(step.line) + ": " + step.printed);
-            const std::string call = values.Substitute(step.call);
-            if (call.empty()) break;
-            std::string printed;
-            const size_t arrow = step.printed.find(" => ");
-            const std::string answer = arrow == std::string::npos ? "" : step.printed.substr(arrow + 4);
-            if (!qimhost.Run(call, answer, &printed)) {
-                ADD_FAILURE() << "qimhost printed no line for " << call;
-                break;
-            }
-            if (!values.Match(step.printed, printed)) {
-                ADD_FAILURE() << "qimhost printed: " << printed;
-                break;
-            }
-        }
-    }
-    for (const std::string &file : values.NewFiles()) EXPECT_TRUE(DeleteFileA(file.c_str())) << file;
-}
-
+// One qimhost process runs the chapter's examples one after another, as a reader would type them
+// at its prompt; a new one takes over should an example's line end it.
 void RunChapter(const std::string &chapter)
 {
     std::vector<std::string> names = ExamplesOf(chapter);
     ASSERT_FALSE(names.empty()) << "no examples in " << NotesFolder(chapter);
+    std::unique_ptr<Qimhost> qimhost;
     for (const std::string &name : names) {
         SCOPED_TRACE(name);
-        RunExample(chapter, name);
+        if (!qimhost || !qimhost->running()) qimhost = std::make_unique<Qimhost>();
+        ASSERT_TRUE(qimhost->started());
+        RunExampleWith(*qimhost, chapter, name);
     }
 }
 

@@ -1,6 +1,6 @@
 // The manual's examples, run as a reader would run them: each function's example file, beside its
-// notes, goes line by line through one qimhost.exe process, and every line qimhost prints must be
-// the one the example shows.
+// notes, goes line by line through qimhost.exe reading calls from a pipe (one process for a
+// chapter), and every line qimhost prints must be the one the example shows.
 //
 // An example file holds comment lines ("# ..."), blank lines and calls, each call followed by
 // " => " and what qimhost prints for it where it prints a result (" =>" alone: the empty text).
@@ -22,10 +22,8 @@ namespace examples {
 // The functions that have an example in the chapter's folder of notes, by name.
 std::vector<std::string> ExamplesOf(const std::string &chapter);
 
-// Runs the example of one function of the chapter, with failures naming its lines.
-void RunExample(const std::string &chapter, const std::string &name);
-
-// Runs every example of the chapter; fails when the chapter has none.
+// Runs every example of the chapter, with failures naming the lines; fails when the chapter has
+// none.
 void RunChapter(const std::string &chapter);
 
 }  // namespace examples
