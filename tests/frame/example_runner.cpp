@@ -24,6 +24,7 @@ struct Shape {
 const Shape kShapes[] = {
     {"<window>", "[1-9][0-9]*", false},
     {"<version>", "[0-9]+\\.[0-9]+", false},
+    {"<a version, or 0>", "0|[0-9]+\\.[0-9]+", false},
     {"<the Windows folder>", "[A-Za-z]:\\\\[^\\\\]+", false},
     {"<the system folder>", "[A-Za-z]:\\\\[^\\\\]+\\\\[^\\\\]+", false},
     {"<the short name>", "[A-Za-z]:(\\\\[^\\\\ ]{1,8}(\\.[^\\\\ .]{1,3})?)+", false},
