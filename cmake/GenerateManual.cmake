@@ -1,167 +1,64 @@
-# Writes the reference manual, qimapi.md and qimapi.html, from the export table, the declarations
-# of qimapi.h and the notes beside the table; puts a copy of the README and the pictures beside it.
+# Writes the reference manual: assembles qimapi.md from the export table, the declarations of
+# qimapi.h and the notes beside the table, has cmark-gfm render it as the body of qimapi.html, and
+# puts the stylesheet, a copy of the README and the pictures beside them.
 # Usage: cmake -DTABLE=exports.table -DHEADER=qimapi.h -DNOTES=notes -DREADME=README.md
-#        -DIMAGES=docs/images -DOUT=folder -P GenerateManual.cmake
+#        -DIMAGES=docs/images -DCMARK=cmark-gfm -DOUT=folder -P GenerateManual.cmake
 #
 # From the table: each export's name, ordinal, letters and help text. From qimapi.h: its C
 # declaration, the "Returns ..." comment above it and the order in which the manual lists it.
 # From the notes: NOTES/chapters.txt names the chapters in order ("key Title" a line),
-# NOTES/intro.md opens the manual, and NOTES/<key>/<Export>.md holds the notes of one export:
-# a line "Name: what it is" for each argument of its prototype line, in order, then a blank line
-# and what a script can rely on. Notes know a little Markdown: paragraphs, "## " headings, "- "
-# lists, "|" tables, `code`, **bold**, [links](address) and ![pictures](images/name.png).
-# Any export without a declaration or notes, and any notes or declaration without an export,
-# stops the build.
+# NOTES/intro.md opens the manual, NOTES/qimapi.css is the page's stylesheet, and per export
+# NOTES/<key>/<Export>.md holds its notes: a line "Name: what it is" for each argument of its
+# prototype line, in order, then a blank line and what a script can rely on, in Markdown ("## "
+# headings sit below the remarks' own). NOTES/<key>/<Export>.example is a run of qimhost: script
+# lines, each call followed by " => " and what qimhost prints for it where it prints a result.
+# An export's section: its prototype line, ordinal, result and C declaration, its arguments, its
+# help text, then under headings of their own the remarks of its notes, its example and its
+# related functions.
+# Any export without a declaration, notes or an example, and any notes or declaration without an
+# export, stops the build. The related functions of an export are those its notes link to, those
+# whose notes link to it, and those its example calls.
+#
+# Texts are handled a line at a time in plain variables, and only names go into CMake lists, so
+# that ";" and brackets in texts stay what they are.
 
 cmake_minimum_required(VERSION 3.20)   # policies of a script run with -P
-
-# Texts go through lists of lines, where ";" and brackets have meanings of their own: they
-# travel as control characters and come back in the finished text.
-string(ASCII 1 SEMICOLON)
-string(ASCII 2 OPEN_BRACKET)
-string(ASCII 3 CLOSE_BRACKET)
-
-function(read_lines path out)
-    file(READ "${path}" text)
-    string(REPLACE "\r" "" text "${text}")
-    string(REPLACE ";" "${SEMICOLON}" text "${text}")
-    string(REPLACE "[" "${OPEN_BRACKET}" text "${text}")
-    string(REPLACE "]" "${CLOSE_BRACKET}" text "${text}")
-    string(REGEX REPLACE "\n$" "" text "${text}")
-    string(REPLACE "\n" ";" text "${text}")
-    set(${out} "${text}" PARENT_SCOPE)
-endfunction()
-
-function(restore text out)
-    string(REPLACE "${SEMICOLON}" ";" text "${text}")
-    string(REPLACE "${OPEN_BRACKET}" "[" text "${text}")
-    string(REPLACE "${CLOSE_BRACKET}" "]" text "${text}")
-    set(${out} "${text}" PARENT_SCOPE)
-endfunction()
 
 function(fail message)
     message(FATAL_ERROR "Generating the manual: ${message}")
 endfunction()
 
-function(html_escape text out)
-    string(REPLACE "&" "&amp;" text "${text}")
-    string(REPLACE "<" "&lt;" text "${text}")
-    string(REPLACE ">" "&gt;" text "${text}")
-    string(REPLACE "\"" "&quot;" text "${text}")
+# Moves the first line of the variable named text_var into the variable named line_var, without
+# its line end; the text keeps what follows.
+macro(take_line text_var line_var)
+    string(FIND "${${text_var}}" "\n" take_line_end)
+    if(take_line_end EQUAL -1)
+        set(${line_var} "${${text_var}}")
+        set(${text_var} "")
+    else()
+        string(SUBSTRING "${${text_var}}" 0 ${take_line_end} ${line_var})
+        math(EXPR take_line_end "${take_line_end} + 1")
+        string(SUBSTRING "${${text_var}}" ${take_line_end} -1 ${text_var})
+    endif()
+endmacro()
+
+function(read_text path out)
+    file(READ "${path}" text)
+    string(REPLACE "\r" "" text "${text}")
     set(${out} "${text}" PARENT_SCOPE)
 endfunction()
 
-# One line of notes as HTML: escaped, then the inline marks turned into elements.
-function(html_inline text out)
-    restore("${text}" text)
-    html_escape("${text}" text)
-    string(REGEX REPLACE "!\\[([^]]*)\\]\\(([^)]*)\\)" "<img src=\"\\2\" alt=\"\\1\">" text "${text}")
-    string(REGEX REPLACE "\\[([^]]*)\\]\\(([^)]*)\\)" "<a href=\"\\2\">\\1</a>" text "${text}")
-    string(REGEX REPLACE "`([^`]*)`" "<code>\\1</code>" text "${text}")
-    string(REGEX REPLACE "\\*\\*([^*]+)\\*\\*" "<strong>\\1</strong>" text "${text}")
-    set(${out} "${text}" PARENT_SCOPE)
-endfunction()
-
-# The cells of a table row "| a | b |".
-function(table_cells row out)
-    string(REGEX REPLACE "^\\| *" "" row "${row}")
-    string(REGEX REPLACE " *\\|$" "" row "${row}")
-    string(REGEX REPLACE " *\\| *" ";" row "${row}")
-    set(${out} "${row}" PARENT_SCOPE)
-endfunction()
-
-# Blocks of Markdown lines, separated by blank lines, as HTML; "## " headings at heading_level.
-function(html_blocks lines heading_level out)
-    set(html "")
-    set(block "")
-    list(APPEND lines "")   # closes the last block
-    foreach(line IN LISTS lines)
-        if(NOT line STREQUAL "")
-            list(APPEND block "${line}")
-            continue()
-        endif()
-        if("${block}" STREQUAL "")
-            continue()
-        endif()
-        list(GET block 0 first)
-        if(first MATCHES "^## (.*)$")
-            html_inline("${CMAKE_MATCH_1}" heading)
-            string(APPEND html "<h${heading_level}>${heading}</h${heading_level}>\n")
-        elseif(first MATCHES "^- ")
-            string(APPEND html "<ul>\n")
-            set(item "")
-            foreach(entry IN LISTS block)
-                if(entry MATCHES "^- (.*)$")
-                    if(NOT item STREQUAL "")
-                        html_inline("${item}" item)
-                        string(APPEND html "<li>${item}</li>\n")
-                    endif()
-                    set(item "${CMAKE_MATCH_1}")
-                else()
-                    string(STRIP "${entry}" entry)
-                    string(APPEND item " ${entry}")
-                endif()
-            endforeach()
-            html_inline("${item}" item)
-            string(APPEND html "<li>${item}</li>\n</ul>\n")
-        elseif(first MATCHES "^\\|")
-            string(APPEND html "<table>\n")
-            set(row_number 0)
-            foreach(row IN LISTS block)
-                math(EXPR row_number "${row_number} + 1")
-                if(row_number EQUAL 2)
-                    continue()   # the row of dashes under the header
-                endif()
-                set(cell_tag td)
-                if(row_number EQUAL 1)
-                    set(cell_tag th)
-                endif()
-                table_cells("${row}" cells)
-                string(APPEND html "<tr>")
-                foreach(cell IN LISTS cells)
-                    html_inline("${cell}" cell)
-                    string(APPEND html "<${cell_tag}>${cell}</${cell_tag}>")
-                endforeach()
-                string(APPEND html "</tr>\n")
-            endforeach()
-            string(APPEND html "</table>\n")
-        else()
-            list(JOIN block " " paragraph)
-            html_inline("${paragraph}" paragraph)
-            if(paragraph MATCHES "^<img [^>]*>$")
-                string(APPEND html "<p class=\"picture\">${paragraph}</p>\n")
-            else()
-                string(APPEND html "<p>${paragraph}</p>\n")
-            endif()
-        endif()
-        set(block "")
-    endforeach()
-    set(${out} "${html}" PARENT_SCOPE)
-endfunction()
-
-# The same lines as Markdown, with "## " headings at heading_level.
-function(markdown_blocks lines heading_level out)
-    string(REPEAT "#" ${heading_level} marks)
-    set(markdown "")
-    foreach(line IN LISTS lines)
-        restore("${line}" line)
-        if(line MATCHES "^## (.*)$")
-            set(line "${marks} ${CMAKE_MATCH_1}")
-        endif()
-        string(APPEND markdown "${line}\n")
-    endforeach()
-    set(${out} "${markdown}" PARENT_SCOPE)
-endfunction()
-
-# The export table.
-read_lines("${TABLE}" table_lines)
+# The export table: names in list order, and per name its ordinal, letters, C function and help
+# text (lines ending in "\n").
+read_text("${TABLE}" table)
 set(exports "")
 set(current "")
-foreach(line IN LISTS table_lines)
+while(NOT "${table}" STREQUAL "")
+    take_line(table line)
     if(line MATCHES "^#" OR line STREQUAL "")
         continue()
     elseif(line MATCHES "^\\|( (.*))?$")
-        list(APPEND help_${current} "${CMAKE_MATCH_2}")
+        string(APPEND help_${current} "${CMAKE_MATCH_2}\n")
     elseif(line MATCHES "^([A-Za-z]+) +([0-9]+) +([IWLSV]) +([IWLS]+|V)( +as +([A-Za-z]+))?( +pending)?$")
         set(current "${CMAKE_MATCH_1}")
         set(ordinal_${current} "${CMAKE_MATCH_2}")
@@ -175,18 +72,21 @@ foreach(line IN LISTS table_lines)
         if(NOT CMAKE_MATCH_7)   # pending exports are not exported, so not in the manual
             list(APPEND exports "${current}")
             set(export_of_${function_${current}} "${current}")
+            string(TOLOWER "${current}" anchor)
+            set(name_of_${anchor} "${current}")
         endif()
     else()
         fail("unreadable line in ${TABLE}: ${line}")
     endif()
-endforeach()
+endwhile()
 
 # The declarations of qimapi.h, in its order, each with the comment line above it.
-read_lines("${HEADER}" header_lines)
+read_text("${HEADER}" header)
 set(declared "")
 set(comment "")
-foreach(line IN LISTS header_lines)
-    if(line MATCHES "^[A-Za-z_]+ WINAPI ([A-Za-z]+)\\(.*\\)${SEMICOLON}$")
+while(NOT "${header}" STREQUAL "")
+    take_line(header line)
+    if(line MATCHES "^[A-Za-z_]+ WINAPI ([A-Za-z]+)\\(.*\\);$")
         set(function "${CMAKE_MATCH_1}")
         set(name "${export_of_${function}}")
         if(NOT name)
@@ -204,12 +104,13 @@ foreach(line IN LISTS header_lines)
     else()
         set(comment "")
     endif()
-endforeach()
+endwhile()
 
-# The chapters and the notes in each.
-read_lines("${NOTES}/chapters.txt" chapter_lines)
+# The chapters, and the notes and example of each export.
+read_text("${NOTES}/chapters.txt" chapter_text)
 set(chapters "")
-foreach(line IN LISTS chapter_lines)
+while(NOT "${chapter_text}" STREQUAL "")
+    take_line(chapter_text line)
     if(line MATCHES "^#" OR line STREQUAL "")
         continue()
     elseif(line MATCHES "^([a-z]+) +(.+)$")
@@ -218,10 +119,10 @@ foreach(line IN LISTS chapter_lines)
     else()
         fail("unreadable line in ${NOTES}/chapters.txt: ${line}")
     endif()
-endforeach()
-file(GLOB note_files RELATIVE "${NOTES}" "${NOTES}/*/*.md")
+endwhile()
+file(GLOB note_files RELATIVE "${NOTES}" "${NOTES}/*/*.md" "${NOTES}/*/*.example")
 foreach(note IN LISTS note_files)
-    if(NOT note MATCHES "^([a-z]+)/([A-Za-z]+)\\.md$" OR NOT DEFINED title_${CMAKE_MATCH_1})
+    if(NOT note MATCHES "^([a-z]+)/([A-Za-z]+)\\.(md|example)$" OR NOT DEFINED title_${CMAKE_MATCH_1})
         fail("notes outside any chapter: ${note}")
     endif()
     set(name "${CMAKE_MATCH_2}")
@@ -234,9 +135,42 @@ foreach(name IN LISTS exports)
     if(NOT DEFINED declaration_${name})
         fail("qimapi.h does not declare ${function_${name}} (the export ${name})")
     endif()
-    if(NOT DEFINED chapter_${name})
+    if(NOT EXISTS "${NOTES}/${chapter_${name}}/${name}.md")
         fail("${name} has no notes (${NOTES}/<chapter>/${name}.md)")
     endif()
+    if(NOT EXISTS "${NOTES}/${chapter_${name}}/${name}.example")
+        fail("${name} has no example (${NOTES}/${chapter_${name}}/${name}.example)")
+    endif()
+endforeach()
+
+# Adds other to the related functions of name, once.
+function(relate name other)
+    if(NOT other STREQUAL name AND NOT other IN_LIST related_${name})
+        set(related_${name} ${related_${name}} ${other} PARENT_SCOPE)
+    endif()
+endfunction()
+
+# The relations: the links of each export's notes, both ways, and the calls of its example.
+foreach(name IN LISTS exports)
+    read_text("${NOTES}/${chapter_${name}}/${name}.md" notes)
+    string(REGEX MATCHALL "\\(#[a-z]+\\)" links "${notes}")
+    foreach(link IN LISTS links)
+        string(REGEX REPLACE "^\\(#(.*)\\)$" "\\1" anchor "${link}")
+        set(other "${name_of_${anchor}}")
+        if(other)
+            relate(${name} ${other})
+            relate(${other} ${name})
+        endif()
+    endforeach()
+    read_text("${NOTES}/${chapter_${name}}/${name}.example" example)
+    string(REGEX MATCHALL "(^|\n)[A-Za-z]+\\(" calls "${example}")
+    foreach(call IN LISTS calls)
+        string(REGEX REPLACE "[\n(]" "" call "${call}")
+        if(NOT call IN_LIST exports)
+            fail("${name}.example calls ${call}, which is not exported")
+        endif()
+        relate(${name} ${call})
+    endforeach()
 endforeach()
 
 set(letter_I "32-bit integer")
@@ -249,7 +183,8 @@ set(result_letter_L "32-bit long")
 set(result_letter_S "result string")
 set(result_letter_V "none")
 
-# The argument names of a prototype line, such as "Result := SendMsg( Wnd , Msg )".
+# The argument names of a prototype line, such as "Result := SendMsg( Wnd , Msg )": names only,
+# so a list serves.
 function(prototype_arguments prototype out)
     if(NOT prototype MATCHES "\\((.*)\\)$")
         fail("no argument list in the prototype line ${prototype}")
@@ -266,10 +201,35 @@ function(prototype_arguments prototype out)
     set(${out} "${names}" PARENT_SCOPE)
 endfunction()
 
-# One export's entry in both forms.
-function(render_export name out_markdown out_html)
-    list(GET help_${name} 0 prototype)
-    restore("${prototype}" prototype_text)
+# An example as two blocks: the script (comments and calls) and what qimhost prints for it
+# (each call, with " => " and its result where it has one).
+function(example_blocks name out_script out_printed)
+    read_text("${NOTES}/${chapter_${name}}/${name}.example" example)
+    set(script "")
+    set(printed "")
+    while(NOT "${example}" STREQUAL "")
+        take_line(example line)
+        if(line STREQUAL "" OR line MATCHES "^#")
+            string(APPEND script "${line}\n")
+        elseif(line MATCHES "^([A-Za-z]+\\(.*\\))( =>( .*)?)?$")
+            string(APPEND script "${CMAKE_MATCH_1}\n")
+            string(APPEND printed "${line}\n")
+        else()
+            fail("${name}.example: neither a comment nor a call: ${line}")
+        endif()
+    endwhile()
+    if(printed STREQUAL "")
+        fail("${name}.example calls nothing")
+    endif()
+    string(STRIP "${script}" script)
+    set(${out_script} "${script}\n" PARENT_SCOPE)
+    set(${out_printed} "${printed}" PARENT_SCOPE)
+endfunction()
+
+# One export's section of the manual.
+function(export_markdown name out)
+    string(FIND "${help_${name}}" "\n" end)
+    string(SUBSTRING "${help_${name}}" 0 ${end} prototype)
     prototype_arguments("${prototype}" argument_names)
     set(letters "${arguments_${name}}")
     if(letters STREQUAL "V")
@@ -281,132 +241,78 @@ function(render_export name out_markdown out_html)
         fail("${name}: ${name_count} argument names in its prototype line, ${letter_count} letters")
     endif()
 
-    # The notes: the argument lines, then the text.
-    read_lines("${NOTES}/${chapter_${name}}/${name}.md" note_lines)
-    set(descriptions "")
-    set(body "")
-    set(index 0)
-    foreach(line IN LISTS note_lines)
-        if(index LESS name_count)
-            list(GET argument_names ${index} argument)
+    # The notes: a row for each argument line, then the text.
+    read_text("${NOTES}/${chapter_${name}}/${name}.md" notes)
+    set(rows "")
+    if(name_count GREATER 0)
+        math(EXPR last "${name_count} - 1")
+        foreach(i RANGE ${last})
+            list(GET argument_names ${i} argument)
+            string(SUBSTRING "${letters}" ${i} 1 letter)
+            take_line(notes line)
             if(NOT line MATCHES "^([A-Za-z]+): (.+)$" OR NOT CMAKE_MATCH_1 STREQUAL argument)
-                fail("${name}.md: line ${index} should describe the argument ${argument} (\"${argument}: ...\")")
+                fail("${name}.md: line ${i} should describe the argument ${argument} (\"${argument}: ...\")")
             endif()
-            list(APPEND descriptions "${CMAKE_MATCH_2}")
-            math(EXPR index "${index} + 1")
-        elseif(index EQUAL name_count AND name_count GREATER 0)
-            if(NOT line STREQUAL "")
-                fail("${name}.md: a blank line should follow the ${name_count} argument lines")
-            endif()
-            math(EXPR index "${index} + 1")
-        else()
-            list(APPEND body "${line}")
+            string(REPLACE "|" "\\|" description "${CMAKE_MATCH_2}")
+            string(APPEND rows "| ${argument} | `${letter}` (${letter_${letter}}) | ${description} |\n")
+        endforeach()
+        take_line(notes line)
+        if(NOT line STREQUAL "")
+            fail("${name}.md: a blank line should follow the ${name_count} argument lines")
         endif()
-    endforeach()
-    if(index LESS name_count)
-        fail("${name}.md describes fewer arguments than ${name} has")
     endif()
+    string(REGEX REPLACE "(^|\n)## " "\\1##### " notes "${notes}")   # below the Remarks heading
+    string(STRIP "${notes}" notes)
 
-    set(result_letter "${result_${name}}")
-    restore("${returns_${name}}" returns)
+    set(returns "${returns_${name}}")
     string(REGEX REPLACE "^Returns a result string: " "" returns "${returns}")   # the letter says so
     string(SUBSTRING "${returns}" 0 1 initial)
     string(TOLOWER "${initial}" initial)
     string(SUBSTRING "${returns}" 1 -1 rest)
-    set(returns "${initial}${rest}")
-    restore("${declaration_${name}}" declaration)
     set(alias "")
     if(NOT function_${name} STREQUAL name)
         set(alias " (qimapi.h declares the export ${name} as ${function_${name}}: <windows.h> has a ${name} of its own)")
     endif()
-    # A help text that ends in CR LF shows no line after it.
-    set(help_lines "${help_${name}}")
-    list(GET help_lines -1 last)
-    if(last STREQUAL "")
-        list(REMOVE_AT help_lines -1)
-    endif()
+    # A help text that ends in CR LF shows no line after it: the table's last "|" line is empty.
+    string(REGEX REPLACE "\n\n$" "\n" help "${help_${name}}")
+    example_blocks(${name} script printed)
+    string(TOLOWER "${name}" anchor)
+    set(result "${result_${name}}")
 
-    # A row for each argument: its name, its letter and what it is.
-    set(markdown_rows "")
-    set(html_rows "")
-    if(name_count GREATER 0)
-        foreach(i RANGE 1 ${name_count})
-            math(EXPR i "${i} - 1")
-            list(GET argument_names ${i} argument)
-            list(GET descriptions ${i} description)
-            string(SUBSTRING "${letters}" ${i} 1 letter)
-            restore("${description}" markdown_description)
-            string(REPLACE "|" "\\|" markdown_description "${markdown_description}")
-            string(APPEND markdown_rows "| ${argument} | `${letter}` (${letter_${letter}}) | ${markdown_description} |\n")
-            html_inline("${description}" html_description)
-            string(APPEND html_rows "<tr><td>${argument}</td><td><code>${letter}</code> (${letter_${letter}})</td><td>${html_description}</td></tr>\n")
-        endforeach()
-    endif()
-
-    # Markdown.
-    set(md "### ${name}\n\n    ${prototype_text}\n\n")
+    set(md "<section id=\"${anchor}\" class=\"function\">\n\n### ${name}\n\n")
+    string(APPEND md "```prototype\n${prototype}\n```\n\n")
     string(APPEND md "- **Ordinal:** ${ordinal_${name}}\n")
-    string(APPEND md "- **Result:** `${result_letter}` (${result_letter_${result_letter}}): ${returns}\n")
-    string(APPEND md "- **C:** `${declaration}`${alias}\n\n")
+    string(APPEND md "- **Result:** `${result}` (${result_letter_${result}}): ${initial}${rest}\n")
+    string(APPEND md "- **C:** `${declaration_${name}}`${alias}\n\n")
     if(name_count GREATER 0)
-        string(APPEND md "| Argument | Letter | Meaning |\n|---|---|---|\n${markdown_rows}\n")
+        string(APPEND md "| Argument | Letter | Meaning |\n|---|---|---|\n${rows}\n")
     else()
         string(APPEND md "No arguments.\n\n")
     endif()
-    string(APPEND md "The help text as the host shows it:\n\n```text\n")
-    foreach(line IN LISTS help_lines)
-        restore("${line}" line)
-        string(APPEND md "${line}\n")
-    endforeach()
-    string(APPEND md "```\n\n")
-    markdown_blocks("${body}" 4 body_markdown)   # below the manual's own levels
-    string(APPEND md "${body_markdown}\n")
-
-    # HTML.
-    html_escape("${prototype_text}" prototype_html)
-    html_escape("${declaration}" declaration_html)
-    html_inline("${returns}" returns_html)
-    html_escape("${alias}" alias_html)
-    string(TOLOWER "${name}" anchor)   # as Markdown renderers make them from the heading
-    set(html "<section id=\"${anchor}\">\n<h3>${name}</h3>\n<p class=\"prototype\"><code>${prototype_html}</code></p>\n")
-    string(APPEND html "<table class=\"facts\">\n<tr><th>Ordinal</th><td>${ordinal_${name}}</td></tr>\n")
-    string(APPEND html "<tr><th>Result</th><td><code>${result_letter}</code> (${result_letter_${result_letter}}): ${returns_html}</td></tr>\n")
-    string(APPEND html "<tr><th>C</th><td><code>${declaration_html}</code>${alias_html}</td></tr>\n</table>\n")
-    if(name_count GREATER 0)
-        string(APPEND html "<table class=\"arguments\">\n<tr><th>Argument</th><th>Letter</th><th>Meaning</th></tr>\n")
-        string(APPEND html "${html_rows}</table>\n")
-    else()
-        string(APPEND html "<p>No arguments.</p>\n")
+    string(APPEND md "The help text as the host shows it:\n\n```help\n${help}```\n\n")
+    if(NOT notes STREQUAL "")
+        string(APPEND md "#### Remarks\n\n${notes}\n\n")
     endif()
-    string(APPEND html "<p>The help text as the host shows it:</p>\n<pre class=\"help\">")
-    set(first TRUE)
-    foreach(line IN LISTS help_lines)
-        restore("${line}" line)
-        html_escape("${line}" line)
-        if(NOT first)
-            string(APPEND html "\n")
+    string(APPEND md "#### Example\n\n```qim\n${script}```\n\nWhat `qimhost run` prints for it:\n\n```text\n${printed}```\n\n")
+    set(links "")
+    foreach(other IN LISTS declared)   # in the manual's order
+        if(other IN_LIST related_${name})
+            string(TOLOWER "${other}" other_anchor)
+            list(APPEND links "[${other}](#${other_anchor})")
         endif()
-        string(APPEND html "${line}")
-        set(first FALSE)
     endforeach()
-    string(APPEND html "</pre>\n")
-    html_blocks("${body}" 4 body_html)
-    string(APPEND html "${body_html}</section>\n")
-
-    set(${out_markdown} "${md}" PARENT_SCOPE)
-    set(${out_html} "${html}" PARENT_SCOPE)
+    if(links)
+        list(JOIN links ", " links)
+        string(APPEND md "#### Related functions\n\n${links}\n\n")
+    endif()
+    string(APPEND md "</section>\n\n")
+    set(${out} "${md}" PARENT_SCOPE)
 endfunction()
 
-# The whole manual: the introduction, the contents, then each chapter with its exports in the
-# order of qimapi.h.
-read_lines("${NOTES}/intro.md" intro_lines)
-markdown_blocks("${intro_lines}" 2 intro_markdown)
-html_blocks("${intro_lines}" 2 intro_html)
-
-set(markdown "# QIMAPI 2.0 reference\n\n${intro_markdown}\n## Contents\n\n")
-set(html_contents "<h2 id=\"contents\">Contents</h2>\n<ul class=\"contents\">\n")
-set(markdown_chapters "")
-set(html_chapters "")
+# The whole manual: the title, the index of chapters and functions, the introduction, then each
+# chapter with its exports in the order of qimapi.h.
+set(contents "")
+set(body "")
 foreach(chapter IN LISTS chapters)
     set(members "")
     foreach(name IN LISTS declared)
@@ -418,50 +324,51 @@ foreach(chapter IN LISTS chapters)
         fail("chapter ${chapter} has no exports")
     endif()
     set(title "${title_${chapter}}")
-    string(TOLOWER "${title}" anchor)
+    string(TOLOWER "${title}" anchor)   # as Markdown renderers make them from a heading
     string(REGEX REPLACE "[^a-z0-9]+" "-" anchor "${anchor}")
-    set(markdown_links "")
-    set(html_links "")
+    string(APPEND contents "- [${title}](#${anchor})\n")
+    string(APPEND body "<section id=\"${anchor}\" class=\"chapter\">\n\n## ${title}\n\n")
     foreach(name IN LISTS members)
         string(TOLOWER "${name}" name_anchor)
-        list(APPEND markdown_links "[${name}](#${name_anchor})")
-        list(APPEND html_links "<a href=\"#${name_anchor}\">${name}</a>")
+        string(APPEND contents "  - [${name}](#${name_anchor})\n")
+        export_markdown(${name} section)
+        string(APPEND body "${section}")
     endforeach()
-    list(JOIN markdown_links ", " markdown_links)
-    list(JOIN html_links ", " html_links)
-    string(APPEND markdown "- [${title}](#${anchor}): ${markdown_links}\n")
-    string(APPEND html_contents "<li><a href=\"#${anchor}\">${title}</a>: ${html_links}</li>\n")
-
-    string(APPEND markdown_chapters "## ${title}\n\n")
-    string(APPEND html_chapters "<h2 id=\"${anchor}\">${title}</h2>\n")
-    foreach(name IN LISTS members)
-        render_export("${name}" export_markdown export_html)
-        string(APPEND markdown_chapters "${export_markdown}")
-        string(APPEND html_chapters "${export_html}")
-    endforeach()
+    string(APPEND body "</section>\n\n")
 endforeach()
-string(APPEND markdown "\n${markdown_chapters}")
-string(APPEND html_contents "</ul>\n")
-
-set(style "body{font-family:sans-serif;max-width:60em;margin:2em auto;padding:0 1em;line-height:1.45;color:#222}"
-          "code,pre{font-family:monospace}"
-          "pre.help{background:#f4f4f4;border-left:3px solid #999;padding:.6em 1em;overflow-x:auto}"
-          "table{border-collapse:collapse;margin:.6em 0}"
-          "th,td{border:1px solid #ccc;padding:.25em .6em;text-align:left;vertical-align:top}"
-          "table.facts th{background:#f4f4f4;width:6em}"
-          "section{border-top:1px solid #ddd;margin-top:1.6em}"
-          "p.prototype code{font-size:1.1em;font-weight:bold}"
-          "p.picture img{max-width:100%;border:1px solid #ccc}")
-list(JOIN style "\n" style)
-set(html "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>QIMAPI 2.0 reference</title>\n")
-string(APPEND html "<style>\n${style}\n</style>\n</head>\n<body>\n<h1>QIMAPI 2.0 reference</h1>\n")
-string(APPEND html "${intro_html}${html_contents}${html_chapters}</body>\n</html>\n")
-
+read_text("${NOTES}/intro.md" intro)
+string(STRIP "${intro}" intro)
+set(markdown "# QIMAPI 2.0 reference\n\n<nav id=\"contents\">\n\n## Contents\n\n- [Introduction](#introduction)\n")
+string(APPEND markdown "${contents}\n</nav>\n\n<section id=\"introduction\" class=\"chapter\">\n\n## Introduction\n\n")
+string(APPEND markdown "${intro}\n\n</section>\n\n${body}")
+string(REGEX REPLACE "\n+$" "\n" markdown "${markdown}")
 file(WRITE "${OUT}/qimapi.md" "${markdown}")
-file(WRITE "${OUT}/qimapi.html" "${html}")
+
+# The page: cmark-gfm's HTML of the Markdown, raw HTML (the sections and the index) kept, in a
+# document that links the stylesheet beside it.
+execute_process(COMMAND "${CMARK}" --unsafe --extension table "${OUT}/qimapi.md"
+                RESULT_VARIABLE status OUTPUT_VARIABLE html ERROR_VARIABLE errors)
+if(status OR NOT errors STREQUAL "")
+    fail("${CMARK} failed (${status}): ${errors}")
+endif()
+file(WRITE "${OUT}/qimapi.html" "<!DOCTYPE html>
+<html lang=\"en\">
+<head>
+<meta charset=\"utf-8\">
+<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">
+<title>QIMAPI 2.0 reference</title>
+<link rel=\"stylesheet\" href=\"qimapi.css\">
+</head>
+<body>
+<main>
+${html}</main>
+</body>
+</html>
+")
+configure_file("${NOTES}/qimapi.css" "${OUT}/qimapi.css" COPYONLY)
 
 # The README beside the manual, its pictures where the manual's are.
-file(READ "${README}" readme)
+read_text("${README}" readme)
 string(REPLACE "](docs/images/" "](images/" readme "${readme}")
 file(WRITE "${OUT}/README.md" "${readme}")
 file(REMOVE_RECURSE "${OUT}/images")

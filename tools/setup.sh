@@ -15,7 +15,8 @@ test_packages=(cmake make git googletest g++-mingw-w64-i686 binutils-mingw-w64-i
                libxi6:i386 libxrandr2:i386 libxrender1:i386 libxcursor1:i386 libxfixes3:i386
                libxinerama1:i386 libxcomposite1:i386 libxxf86vm1:i386 libgnutls30:i386
                libdbus-1-3:i386
-               fontconfig fonts-dejavu-core fonts-dejavu-extra)   # font families the tests look for
+               fontconfig fonts-dejavu-core fonts-dejavu-extra    # font families the tests look for
+               cmark-gfm tidy)                    # the manual's renderer, and its page's validator
 packages=("${test_packages[@]}"
           clang libclang-rt-14-dev)                                # tools/fuzz.sh: libFuzzer, sanitizers
 case "${1:-}" in
@@ -23,8 +24,9 @@ case "${1:-}" in
     # debootstrap makes the guest's root, qemu-user-static runs its i386 package scripts while
     # it is made, qemu-system-x86 runs it.
     guest) packages+=(debootstrap qemu-system-x86 qemu-user-static e2fsprogs) ;;
-    # netpbm turns captures into PNG files; fonts-wine draws the symbols of caption buttons.
-    screenshots) packages+=(netpbm fonts-wine) ;;
+    # netpbm turns captures into PNG files; fonts-wine draws the symbols of caption buttons;
+    # chromium takes the pictures of the manual.
+    screenshots) packages+=(netpbm fonts-wine chromium) ;;
 esac
 
 missing=()

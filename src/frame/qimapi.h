@@ -13,6 +13,9 @@
  * library from lib/QIMAPI.def. QIMAPI.dll has to lie where Windows looks for it at run time,
  * beside the host's program for instance.
  *
+ * 64-bit hosts use bin/x64/QIMAPI.dll and lib/x64/libqimapi.dll.a: there every slot is as wide
+ * as a pointer, WINAPI is the platform's one calling convention, and the descriptors are the same.
+ *
  * Two exports have names that <windows.h> already declares for kernel32 functions, so this header
  * declares them under names of their own: OpenDocument is the export "OpenFile" and
  * GetDriveTypeName is the export "GetDriveType". The import library binds the two names to those

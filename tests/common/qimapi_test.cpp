@@ -61,21 +61,21 @@ static ULONGLONG CreationTime(HANDLE process)
     return (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
 }
 
-// Whether the process was started by this one. Its parent's id alone does not tell: Wine hands a
+// Whether the process was started by the parent. Its parent's id alone does not tell: Wine hands a
 // finished process's id out again at once, so a program that an earlier process started (Wine's
-// own desktop among them) may name this process's id as its parent. A child of this one cannot
-// be older than it.
-static bool StartedByThisProcess(const PROCESSENTRY32 &entry)
+// own desktop among them) may name the parent's id as its own parent. A child cannot be older
+// than its parent.
+static bool StartedBy(HANDLE parent, const PROCESSENTRY32 &entry)
 {
-    if (entry.th32ParentProcessID != GetCurrentProcessId()) return false;
+    if (entry.th32ParentProcessID != GetProcessId(parent)) return false;
     HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
     if (!process) return false;   // already gone
-    bool younger = CreationTime(process) >= CreationTime(GetCurrentProcess());
+    bool younger = CreationTime(process) >= CreationTime(parent);
     CloseHandle(process);
     return younger;
 }
 
-std::vector<DWORD> RunningChildren()
+std::vector<DWORD> RunningChildren(HANDLE parent)
 {
     std::vector<DWORD> children;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
@@ -83,7 +83,7 @@ std::vector<DWORD> RunningChildren()
     PROCESSENTRY32 entry = {};
     entry.dwSize = sizeof entry;
     for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
-        if (StartedByThisProcess(entry)) children.push_back(entry.th32ProcessID);
+        if (StartedBy(parent, entry)) children.push_back(entry.th32ProcessID);
     CloseHandle(snapshot);
     return children;
 }

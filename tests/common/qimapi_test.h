@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -86,6 +87,18 @@ inline std::string TempFolder()
     return folder;
 }
 
+// The whole content of a file; "" when it cannot be read.
+inline std::string ReadFileText(const std::string &path)
+{
+    std::string text;
+    FILE *file = fopen(path.c_str(), "rb");
+    if (!file) return text;
+    char buffer[4096];
+    for (size_t read; (read = fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, read);
+    fclose(file);
+    return text;
+}
+
 // Whether a file or folder of this absolute path (of any length) exists; "file" or "folder".
 bool IsFile(const std::string &path);
 bool IsFolder(const std::string &path);
@@ -150,8 +163,9 @@ inline BOOL StartProcess(const char *application, char *commandLine, BOOL inheri
     }
 }
 
-// The ids of the programs that this process started and that still run.
-std::vector<DWORD> RunningChildren();
+// The ids of the programs that the parent process, this one unless named, started and that still
+// run. Keep the parent's handle open meanwhile: its id may be given again once it is gone.
+std::vector<DWORD> RunningChildren(HANDLE parent = GetCurrentProcess());
 
 // Runs this test program again as a child process, with only the tests that filter names and with
 // the environment variable set (the child tests skip themselves without it). Its exit code; ends

@@ -1,5 +1,5 @@
-# Installs BUILD into a fresh PREFIX and checks the tree: exactly the files of the layout, and the
-# DLL and qimhost exactly as the build made them.
+# Installs BUILD into a fresh PREFIX and checks the tree: exactly the files of the layout, their
+# SHA256SUMS, and the DLLs and qimhost exactly as the builds made them.
 include(${LAYOUT})
 file(REMOVE_RECURSE ${PREFIX})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${PREFIX}
@@ -10,4 +10,7 @@ endif()
 qimapi_check_layout(${PREFIX})
 qimapi_check_same_file(${PREFIX}/bin/QIMAPI.dll ${BUILD}/bin/QIMAPI.dll)
 qimapi_check_same_file(${PREFIX}/bin/qimhost.exe ${BUILD}/bin/qimhost.exe)
+if(X64)
+    qimapi_check_same_file(${PREFIX}/bin/x64/QIMAPI.dll ${BUILD}/x64-library/bin/QIMAPI.dll)
+endif()
 message(STATUS "${PREFIX}: the install layout")

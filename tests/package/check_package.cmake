@@ -1,6 +1,8 @@
 # Packs the shipped build with CPack into OUT and checks the archive: its name, and inside one
-# folder of the same name exactly the install layout, the DLL as the build made it.
+# folder of the same name exactly the install layout, the DLLs as the builds made them. The
+# archive stays unpacked in OUT/unpacked, for the examples built against it.
 include(${LAYOUT})
+set(X64 ON)   # the shipped build is the 32-bit one
 file(REMOVE_RECURSE ${OUT})
 execute_process(COMMAND ${CPACK} -G ZIP --config ${PRODUCT_BUILD}/CPackConfig.cmake -B ${OUT}
                 RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
@@ -23,5 +25,5 @@ if(NOT top STREQUAL "QIMAPI-2.0-win32")
 endif()
 qimapi_check_layout(${OUT}/unpacked/QIMAPI-2.0-win32)
 qimapi_check_same_file(${OUT}/unpacked/QIMAPI-2.0-win32/bin/QIMAPI.dll ${PRODUCT_BUILD}/bin/QIMAPI.dll)
-file(REMOVE_RECURSE ${OUT})
+qimapi_check_same_file(${OUT}/unpacked/QIMAPI-2.0-win32/bin/x64/QIMAPI.dll ${PRODUCT_BUILD}/x64-library/bin/QIMAPI.dll)
 message(STATUS "${archive}: the install layout")
