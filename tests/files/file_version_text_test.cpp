@@ -45,7 +45,8 @@ TEST(CopyFileVersionText, EndsAtTheCountAtTheFirstNulOrAt63Characters)
         {letters, 100, letters.substr(0, 63)},
         {"\x80\xff high", 7, "\x80\xff high"},
     };
-    for (const auto &c : cases) EXPECT_EQ(Copied(c.stored, c.length), c.answer) << '"' << c.stored << "\", " << c.length;
+    for (const auto &c : cases)
+        EXPECT_EQ(Copied(c.stored, c.length), c.answer) << '"' << c.stored << "\", " << c.length;
 }
 
 TEST(CopyFileVersionText, WritesNoFurtherThanTheAnswerBuffer)
