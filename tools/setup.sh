@@ -1,15 +1,31 @@
 #!/usr/bin/env bash
 # Installs what building and testing QIMAPI needs on Debian, when it is missing. No prompts.
+#   tools/setup.sh              what the build and the tests need
+#   tools/setup.sh guest        also what the emulated 32-bit guest needs on this machine
+#   tools/setup.sh screenshots  also what tools/screenshots.sh needs, which the tests do not
+#   tools/setup.sh list         prints the packages the tests need, one a line, and installs
+#                               nothing: the guest of tools/guest32.sh installs these too
 set -euo pipefail
 
-packages=(cmake make git googletest g++-mingw-w64-i686 binutils-mingw-w64-i686
-          g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64
-          wine wine32:i386 libxi6:i386 xvfb xauth
-          fonts-dejavu-core fonts-dejavu-extra    # font families the tests look for
-          clang libclang-rt-14-dev)               # tools/fuzz.sh: clang, libFuzzer, sanitizers
-# "tools/setup.sh screenshots": also what tools/screenshots.sh needs, which the tests do not.
-# netpbm turns captures into PNG files; fonts-wine draws the symbols of caption buttons.
-[ "${1:-}" = screenshots ] && packages+=(netpbm fonts-wine)
+# What the tests need wherever they run, this machine or the emulated guest.
+test_packages=(cmake make git googletest g++-mingw-w64-i686 binutils-mingw-w64-i686
+               g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 wine wine32:i386 xvfb xauth
+               # X libraries that 32-bit Wine loads at run time; without libxi6, ClipCursor
+               # silently does nothing
+               libxi6:i386 libxrandr2:i386 libxrender1:i386 libxcursor1:i386 libxfixes3:i386
+               libxinerama1:i386 libxcomposite1:i386 libxxf86vm1:i386 libgnutls30:i386
+               libdbus-1-3:i386
+               fontconfig fonts-dejavu-core fonts-dejavu-extra)   # font families the tests look for
+packages=("${test_packages[@]}"
+          clang libclang-rt-14-dev)                                # tools/fuzz.sh: libFuzzer, sanitizers
+case "${1:-}" in
+    list) printf '%s\n' "${test_packages[@]}"; exit 0 ;;
+    # debootstrap makes the guest's root, qemu-user-static runs its i386 package scripts while
+    # it is made, qemu-system-x86 runs it.
+    guest) packages+=(debootstrap qemu-system-x86 qemu-user-static e2fsprogs) ;;
+    # netpbm turns captures into PNG files; fonts-wine draws the symbols of caption buttons.
+    screenshots) packages+=(netpbm fonts-wine) ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
@@ -21,6 +37,6 @@ sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 echo "Installing: ${missing[*]}"
 dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
-$sudo apt-get update -q </dev/null
-$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
-    "${missing[@]}" </dev/null
+$sudo apt-get -o DPkg::Lock::Timeout=900 update -q </dev/null
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900 install -y -q \
+    --no-install-recommends "${missing[@]}" </dev/null

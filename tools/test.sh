@@ -1,23 +1,43 @@
 #!/usr/bin/env bash
 # Builds QIMAPI and its tests, then runs every test under Wine on a headless display. Arguments
-# go to ctest (tools/test.sh -R SendMsg runs a subset); without any, a one-round run of the
-# benchmark follows, to show that it still runs (its figures mean little after one round), a
-# soak of 100 calls of each export, and 20 seconds of fuzzing for each text routine.
+# go to ctest (tools/test.sh -R SendMsg runs a subset); without any, each route also runs the
+# benchmark for one round and a soak of 100 calls of each export, and 20 seconds of fuzzing for
+# each text routine follow.
+#
+# Routes: where this machine runs 32-bit x86 code, everything runs in a win32 prefix from build/.
+# Where it cannot, the tests run twice: the 64-bit build of the same sources (build/x64) in a
+# win64 prefix here, and the shipped 32-bit build (build/) in a win32 prefix in an emulated
+# guest (tools/guest32.sh). QIMAPI_ROUTE=guest takes both routes anywhere; QIMAPI_ROUTE=win64
+# takes the 64-bit route alone, for a quick local run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$PWD
-tests=$(tools/build.sh)
+tools/setup.sh
 . tools/wine-session.sh
-trap wine_session_stop EXIT
-wine_session_start "$root/$tests"
-echo "Testing in $tests ($WINEARCH prefix)"
-ctest --test-dir "$tests" -j2 --output-on-failure "$@"
-if [ $# -eq 0 ]; then
-    echo "Benchmark smoke run (one round):"
-    (cd "$tests/bin" && $WINE bench.exe --rounds 1 --product "Z:$root/build/bin/QIMAPI.dll" </dev/null)
-    # Every unattended export 100 times: fails the run when one of them kept something.
-    echo "Soak smoke run (100 calls of each export):"
-    (cd "$tests/bin" && $WINE soak.exe --calls 100 </dev/null)
-    echo "Fuzzing the text routines (20 s each):"
-    tools/fuzz.sh 20
+guest=$QIMAPI_GUEST_ROUTE
+if [ -n "$guest" ]; then
+    # The guest's image is made (once per machine) while this machine builds and tests.
+    tools/setup.sh guest
+    mkdir -p build/guest32
+    setsid tools/guest32.sh image > build/guest32/image.log 2>&1 &
+    image=$!
+    trap 'kill -- -$image 2>/dev/null; wait; tools/guest32.sh cleanup' EXIT
 fi
+
+tests=$(tools/build.sh)
+status=0
+tools/suite.sh "$tests" "$@" || status=1
+if [ $# -eq 0 ]; then
+    echo "== Fuzzing the text routines (20 s each):"
+    tools/fuzz.sh 20 || status=1
+fi
+
+if [ -n "$guest" ]; then
+    echo "== The shipped 32-bit build: win32 prefix, emulated guest"
+    start=$SECONDS
+    wait "$image" || { cat build/guest32/image.log; echo "guest32: FAILED: image"; exit 1; }
+    trap - EXIT
+    cat build/guest32/image.log
+    echo "guest32: waited $((SECONDS - start)) s for the image after the tests here"
+    tools/guest32.sh run 2400 "tools/suite.sh build$(printf ' %q' "$@")" || status=1
+fi
+exit $status

@@ -3,55 +3,75 @@
 #
 # QIMAPI.dll is 32-bit and is tested in a 32-bit prefix. Some virtual machines cannot execute
 # 32-bit x86 code at all (no compatibility mode: every i386 binary fails with "Exec format
-# error"); there the same sources are built as 64-bit programs and run in a 64-bit prefix.
+# error"); there the same sources are built as 64-bit programs and run in a 64-bit prefix, and
+# the shipped 32-bit build runs in an emulated guest (guest32.sh).
 # 32-bit Wine under qemu's user-mode emulation (binfmt) counts as unable: it takes minutes to
 # start a single program.
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"   # no Mono or Gecko installers
 
-# QIMAPI_WINEARCH=win64 takes the 64-bit route where 32-bit code would run, to check that route.
-if [ "${QIMAPI_WINEARCH:-}" != win64 ] && [ ! -e /proc/sys/fs/binfmt_misc/qemu-i386 ] &&
+# QIMAPI_ROUTE=win64 (the 64-bit route alone) or QIMAPI_ROUTE=guest (the 64-bit route and the
+# emulated 32-bit guest of guest32.sh) take these routes where 32-bit code would run, to check them.
+if [ -z "${QIMAPI_ROUTE:-}" ] && [ ! -e /proc/sys/fs/binfmt_misc/qemu-i386 ] &&
    /usr/lib/wine/wine --version >/dev/null 2>&1; then
     export WINEARCH=win32 WINE=wine QIMAPI_TEST_TOOLCHAIN=cmake/mingw-i686.cmake
 else
     export WINEARCH=win64 WINE=/usr/lib/wine/wine64 QIMAPI_TEST_TOOLCHAIN=cmake/mingw-x86_64.cmake
     export WINELOADER=$WINE
 fi
+# The shipped 32-bit build runs in the emulated guest of guest32.sh wherever it does not run here,
+# unless QIMAPI_ROUTE=win64 asks for the 64-bit route alone.
+QIMAPI_GUEST_ROUTE=""
+[ "$WINEARCH" = win32 ] || [ "${QIMAPI_ROUTE:-}" = win64 ] || QIMAPI_GUEST_ROUTE=1
 
-wine_session_start() {            # $1 = build folder; its bin/desktop_keeper.exe must be built
-    local build=$1 f
-    export WINEPREFIX="$build/wineprefix"
+wine_display_start() {            # a headless display of its own; sets DISPLAY
+    local f
     f=$(mktemp)                   # Xvfb picks a free display and writes its number to fd 3
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$f" >/dev/null 2>&1 &
     XVFB_PID=$!
-    for _ in $(seq 100); do [ -s "$f" ] && break; sleep 0.05; done
+    for _ in $(seq 1200); do [ -s "$f" ] && break; sleep 0.05; done   # 60 s under emulation
     export DISPLAY=":$(head -1 "$f")"
     rm -f "$f"
-    if [ ! -f "$WINEPREFIX/system.reg" ]; then
-        $WINE wineboot -i </dev/null >/dev/null 2>&1
-        # Unmanaged windows: without a window manager, hiding a managed window waits 2 s.
-        printf '%s\n' REGEDIT4 '' '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' \
-            > "$build/prefix.reg"
-        $WINE regedit /S "$build/prefix.reg" </dev/null >/dev/null 2>&1
-        wineserver -w
-    fi
-    # Test drives, one of each kind, mapped to folders of the build folder; a prefix made before
-    # they were added gets them too. R: is a removable drive without a medium: its folder never
-    # exists.
-    local drives=(d:cdrom e:hd f:hd m:ramdisk n:network r:floppy s:floppy) drive
-    if [ ! -L "$WINEPREFIX/dosdevices/s:" ]; then
-        for drive in "${drives[@]}"; do
-            drive=${drive%%:*}
-            [ "$drive" = r ] || mkdir -p "$build/drives/$drive"
-            ln -sfn "$build/drives/$drive" "$WINEPREFIX/dosdevices/$drive:"
-        done
-        {
-            printf '%s\n' REGEDIT4 '' '[HKEY_LOCAL_MACHINE\Software\Wine\Drives]'
-            for drive in "${drives[@]}"; do printf '"%s:"="%s"\n' "${drive%%:*}" "${drive#*:}"; done
-        } > "$build/drives.reg"
-        $WINE regedit /S "$build/drives.reg" </dev/null >/dev/null 2>&1
-        wineserver -w             # drive kinds are read when the next server starts
-    fi
+    [ "$DISPLAY" != : ] || { echo "wine-session: Xvfb did not start" >&2; return 1; }
+}
+
+wine_prefix_create() {            # a fresh prefix at $WINEPREFIX, unless it has one
+    [ -f "$WINEPREFIX/system.reg" ] && return 0
+    $WINE wineboot -i </dev/null >/dev/null 2>&1
+    # Unmanaged windows: without a window manager, hiding a managed window waits 2 s.
+    printf '%s\n' REGEDIT4 '' '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' \
+        > "$WINEPREFIX/managed.reg"
+    $WINE regedit /S "$WINEPREFIX/managed.reg" </dev/null >/dev/null 2>&1
+    wineserver -w
+}
+
+# Test drives, one of each kind, mapped to folders of the build folder: a prefix made before they
+# were added, or copied from elsewhere, gets them too. R: is a removable drive without a medium:
+# its folder never exists.
+wine_prefix_drives() {            # $1 = build folder
+    local build=$1 drives=(d:cdrom e:hd f:hd m:ramdisk n:network r:floppy s:floppy) drive
+    [ "$(readlink "$WINEPREFIX/dosdevices/s:")" = "$build/drives/s" ] && return 0
+    for drive in "${drives[@]}"; do
+        drive=${drive%%:*}
+        [ "$drive" = r ] || mkdir -p "$build/drives/$drive"
+        ln -sfn "$build/drives/$drive" "$WINEPREFIX/dosdevices/$drive:"
+    done
+    {
+        printf '%s\n' REGEDIT4 '' '[HKEY_LOCAL_MACHINE\Software\Wine\Drives]'
+        for drive in "${drives[@]}"; do printf '"%s:"="%s"\n' "${drive%%:*}" "${drive#*:}"; done
+    } > "$build/drives.reg"
+    $WINE regedit /S "$build/drives.reg" </dev/null >/dev/null 2>&1
+    wineserver -w                 # drive kinds are read when the next server starts
+}
+
+# The prefix is $build/wineprefix, or QIMAPI_WINEPREFIX where that is set (the emulated guest
+# keeps its prefix on its own disk, not on the share).
+wine_session_start() {            # $1 = build folder; its bin/desktop_keeper.exe must be built
+    local build=$1
+    export WINEPREFIX="${QIMAPI_WINEPREFIX:-$build/wineprefix}"
+    wine_display_start
+    wine_prefix_create
+    wine_prefix_drives "$build"
     wineserver -p                 # persistent; returns at once
     # The first process of a server starts Wine's services, which inherit its output: start
     # them from a process without pipes, or ctest waits for them.
@@ -60,13 +80,13 @@ wine_session_start() {            # $1 = build folder; its bin/desktop_keeper.ex
     rm -f "$ready"
     $WINE "$build/bin/desktop_keeper.exe" "Z:$ready" </dev/null >/dev/null 2>&1 &
     KEEPER_PID=$!
-    for _ in $(seq 300); do [ -e "$ready" ] && break; sleep 0.1; done
+    for _ in $(seq 600); do [ -e "$ready" ] && break; sleep 0.1; done
     rm -f "$ready"
 }
 
 wine_session_stop() {
     [ -n "${KEEPER_PID:-}" ] && kill "$KEEPER_PID" 2>/dev/null
-    wineserver -k 2>/dev/null     # ends this prefix's processes and writes its registry
+    wineserver -k 2>/dev/null || true   # ends this prefix's processes and writes its registry; fails when none runs
     [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null
     wait 2>/dev/null
     return 0

@@ -5,6 +5,7 @@
 
 #include <stddef.h>
 
+#include <string>
 #include <vector>
 
 struct ExpectedDescriptor {
@@ -181,3 +182,20 @@ static const char *const kFunctionList[] = {
     "PrintFile", "OpenFile", "RestrictCursor", "FreeCursor", "PlaceCursor", "GetWindowState",
     "VfwVersion", "QtVersion", "OpenURL", "WaitTillActive", "ShortFileName", "SendMsg",
 };
+
+// The descriptor published under an export's name; nullptr for none.
+inline const ExpectedDescriptor *FindExpectedDescriptor(const std::string &name)
+{
+    for (const ExpectedDescriptor &d : kDescriptors)
+        if (name == d.name) return &d;
+    return nullptr;
+}
+
+// The whole help text: the prototype line, an empty line and the body lines, joined by CR LF.
+inline std::string ExpectedHelp(const ExpectedDescriptor &d)
+{
+    std::string help = std::string(d.prototype) + "\r\n\r\n";
+    for (size_t i = 0; i < d.body.size(); ++i) help += std::string(i ? "\r\n" : "") + d.body[i];
+    if (d.endsWithCrLf) help += "\r\n";
+    return help;
+}

@@ -26,19 +26,9 @@ const std::set<std::string> kBuiltExports = {
     "SystemFontHeight", "FontInstalled", "VfwVersion", "QtVersion", "ScreenSaverActive", "ScreenSaverTime",
 };
 
-const ExpectedDescriptor *FindDescriptor(const std::string &name)
-{
-    for (const ExpectedDescriptor &d : kDescriptors)
-        if (name == d.name) return &d;
-    return nullptr;
-}
-
 std::string ExpectedBytes(const ExpectedDescriptor &d)
 {
-    std::string help = std::string(d.prototype) + "\r\n\r\n";
-    for (size_t i = 0; i < d.body.size(); ++i) help += std::string(i ? "\r\n" : "") + d.body[i];
-    if (d.endsWithCrLf) help += "\r\n";
-    return std::string(1, '\0') + d.result + '\0' + d.arguments + '\0' + help + '\0';
+    return std::string(1, '\0') + d.result + '\0' + d.arguments + '\0' + ExpectedHelp(d) + '\0';
 }
 
 TEST(ProductFile, IsA32BitDll)
@@ -69,7 +59,7 @@ TEST(ExportTable, EveryNameIsUndecoratedAtItsDescriptorOrdinal)
     std::set<std::string> exported;
     for (DWORD i = 0; i < exports->NumberOfNames; ++i) {
         std::string name = Product().Text(names[i]);
-        const ExpectedDescriptor *d = FindDescriptor(name);   // also refuses "SendMsg@16", "_SendMsg"
+        const ExpectedDescriptor *d = FindExpectedDescriptor(name);   // also refuses "SendMsg@16", "_SendMsg"
         ASSERT_TRUE(d) << "exported without a descriptor: " << name;
         EXPECT_EQ(exports->Base + ordinals[i], static_cast<DWORD>(d->ordinal)) << name;
         exported.insert(name);

@@ -1,7 +1,7 @@
 # Runs an example host in its own folder and checks what it prints: exit status 0, nothing on
 # standard error, and one line for each regular expression of EXPECTED, in that order.
 get_filename_component(folder ${PROGRAM} DIRECTORY)
-execute_process(COMMAND ${EMULATOR} ${PROGRAM} WORKING_DIRECTORY ${folder} TIMEOUT 60
+execute_process(COMMAND ${EMULATOR} ${PROGRAM} WORKING_DIRECTORY ${folder} TIMEOUT ${TIMEOUT}
                 RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors)
 message("${output}")
 if(NOT status EQUAL 0 OR NOT errors STREQUAL "")

@@ -1,15 +1,18 @@
 // Every export, called with every hostile argument its descriptor letters allow (pairwise where
 // it takes more than two): each call returns within a bound, leaves a well-formed result string
 // and the host's state as the design promises. The exports come from the DLL's own function
-// list and descriptors, so a new export is swept without a line here.
+// list and descriptors, read and called through the host library, so a new export is swept
+// without a line here.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <string.h>
+#include <string>
+#include <vector>
 
-#include "../../tools/call_export.h"
 #include "common/qimapi_test.h"
+#include "host/call_function.h"
+#include "host/function_table.h"
 #include "sweep/hostile_values.h"
 #include "sweep/sweep_world.h"
 
@@ -17,32 +20,26 @@ namespace {
 
 using qimapi_test::Dll;
 
-struct Descriptor {
-    std::string name;
-    char result;
-    std::string arguments;   // empty for none
+// The DLL's functions as a host reads them from its descriptors, and what refused them, if anything.
+struct SweptDll {
+    host::Module dll;
+    std::string problem;
 };
+const SweptDll &Swept()
+{
+    static const SweptDll swept = [] {
+        SweptDll read;
+        read.problem = host::ReadFunctionTable(Dll(), "QIMAPI.dll", &read.dll);
+        return read;
+    }();
+    return swept;
+}
 
 std::vector<std::string> FunctionList()
 {
     std::vector<std::string> names;
-    HRSRC list = FindResourceA(Dll(), MAKEINTRESOURCEA(1), "DLL_HEADER");
-    const char *name = list ? static_cast<const char *>(LockResource(LoadResource(Dll(), list))) : nullptr;
-    for (; name && *name; name += strlen(name) + 1) names.push_back(name);
+    for (const host::Function &function : Swept().dll.functions) names.push_back(function.name);
     return names;
-}
-
-// The descriptor's bytes: NUL, result letter, NUL, argument letters ("V" for none), NUL, help.
-Descriptor DescriptorOf(const std::string &name)
-{
-    std::string resource = name;
-    CharUpperA(&resource[0]);
-    HRSRC found = FindResourceA(Dll(), resource.c_str(), "DLL_HEADER");
-    const char *bytes = found ? static_cast<const char *>(LockResource(LoadResource(Dll(), found))) : nullptr;
-    EXPECT_TRUE(bytes) << "no descriptor for " << name;
-    if (!bytes) return {name, 'V', ""};
-    std::string arguments = bytes + 3;
-    return {name, bytes[1], arguments == "V" ? "" : arguments};
 }
 
 // What the design changes on purpose until the host asks for it back, and how the host asks.
@@ -74,13 +71,16 @@ class HostileSweep : public testing::TestWithParam<std::string> {};
 
 TEST_P(HostileSweep, ReturnsWithWellFormedResultsAndRestoredState)
 {
-    const Descriptor descriptor = DescriptorOf(GetParam());
-    void *function = reinterpret_cast<void *>(GetProcAddress(Dll(), descriptor.name.c_str()));
-    ASSERT_TRUE(function) << descriptor.name << " is described but not exported";
+    const host::Module &dll = Swept().dll;
+    const host::Function &descriptor = *host::FindFunction(dll, GetParam());
+    ASSERT_TRUE(host::ExportAddress(dll, descriptor)) << descriptor.name << " is described but not exported";
     const Undo *undo = nullptr;
     for (const Undo &candidate : kUndos)
         if (descriptor.name == candidate.name) undo = &candidate;
-    void *undoFunction = undo ? reinterpret_cast<void *>(GetProcAddress(Dll(), undo->undo)) : nullptr;
+    const host::Function *undoFunction = undo ? host::FindFunction(dll, undo->undo) : nullptr;
+    if (undo) {
+        ASSERT_TRUE(undoFunction) << "QIMAPI.dll does not describe " << undo->undo;
+    }
 
     sweep::UserStateGuard userState;
     sweep::SweepWindows windows;
@@ -121,18 +121,18 @@ TEST_P(HostileSweep, ReturnsWithWellFormedResultsAndRestoredState)
 
         // A wait for an activation ends when its window becomes active or goes.
         UINT_PTR releaser = descriptor.name == "WaitTillActive" ? windows.ReleaseWaitersSoon() : 0;
-        ptrdiff_t imbalance = 0;
+        uintptr_t result = 0;
         bound.Begin(call);
-        uintptr_t result = CallExport(function, slots, row.size(), &imbalance);
+        const std::string problem = host::CallFunction(dll, descriptor, slots, row.size(), &result);
         bound.End();
         if (releaser) KillTimer(0, releaser);
         ++calls;
 
-        EXPECT_EQ(imbalance, 0) << "the call left the stack unbalanced";
+        EXPECT_EQ(problem, "");
         if (descriptor.result == 'S') qimapi_test::TakeResultString(reinterpret_cast<HGLOBAL>(result));
         if (undo) {
             uintptr_t zeros[kMaxArguments] = {};
-            CallExport(undoFunction, zeros, undo->undoArguments, &imbalance);
+            EXPECT_EQ(host::CallFunction(dll, *undoFunction, zeros, undo->undoArguments, &result), "");
         }
         if (IsLauncher(descriptor.name)) sweep::EndStartedPrograms();
         qimapi_test::Pump();   // the messages a call posted, WM_CLOSE among them
@@ -141,6 +141,13 @@ TEST_P(HostileSweep, ReturnsWithWellFormedResultsAndRestoredState)
     }
     EXPECT_GT(calls, 0);
     RecordProperty("calls", calls);
+}
+
+// The sweep covers what QIMAPI.dll describes: a DLL refused, or describing nothing, sweeps nothing.
+TEST(SweptFunctions, AreTheWholeFunctionTableOfQimapi)
+{
+    EXPECT_EQ(Swept().problem, "");
+    EXPECT_FALSE(Swept().dll.functions.empty());
 }
 
 TEST(PairwiseRows, MeetEveryPairOfValuesOfAnyTwoArguments)

@@ -19,8 +19,10 @@
 #include <string>
 #include <vector>
 
-#include "call_export.h"
 #include "common/leak_probe.h"
+#include "host/call_function.h"
+#include "host/function_table.h"
+#include "host/result_text.h"
 
 namespace {
 
@@ -35,73 +37,41 @@ const char *const kAttended[] = {"MsgBox", "QimAPIAbout"};
 
 // ---- The library, called as a host calls it ----
 
-HMODULE qimapi;
+// Its functions, read from its descriptors through the host library.
+host::Module qimapi;
 
-struct Export {
-    std::string name;
-    void *function;
-    char result;        // the descriptor's result letter
-    size_t arguments;   // the descriptor's argument letters, V counting none
-};
-std::vector<Export> exports;
-
-// The function list and each descriptor, read as the host reads them.
-bool ReadExports()
+// The function of that name, if QIMAPI.dll describes and exports it.
+const host::Function *FindExport(const char *name)
 {
-    HRSRC list = FindResourceA(qimapi, MAKEINTRESOURCEA(1), "DLL_HEADER");
-    const char *name = list ? static_cast<const char *>(LockResource(LoadResource(qimapi, list))) : nullptr;
-    for (; name && *name; name += lstrlenA(name) + 1) {
-        std::string resource = name;
-        CharUpperA(&resource[0]);
-        HRSRC found = FindResourceA(qimapi, resource.c_str(), "DLL_HEADER");
-        const char *descriptor = found ? static_cast<const char *>(LockResource(LoadResource(qimapi, found))) : nullptr;
-        void *function = reinterpret_cast<void *>(GetProcAddress(qimapi, name));
-        if (!descriptor || !function) {
-            fprintf(stderr, "soak: %s has no descriptor or is not exported\n", name);
-            return false;
-        }
-        const char *letters = descriptor + 3;   // NUL, result letter, NUL, argument letters
-        size_t arguments = strcmp(letters, "V") ? strlen(letters) : 0;
-        exports.push_back({name, function, descriptor[1], arguments});
-    }
-    return !exports.empty();
-}
-
-const Export *FindExport(const char *name)
-{
-    for (const Export &e : exports)
-        if (e.name == name) return &e;
-    return nullptr;
+    const host::Function *function = host::FindFunction(qimapi, name);
+    return function && host::ExportAddress(qimapi, *function) ? function : nullptr;
 }
 
 // The text of the last result string, copied before the block was freed.
 char lastText[1024];
+
+// The host's side of a result string, for the export and the direct rows alike.
+void TakeOver(HGLOBAL block)
+{
+    std::string text;
+    host::TakeResultString(block, &text);
+    lstrcpynA(lastText, text.c_str(), sizeof lastText);
+}
 
 // Calls the export with one slot per argument; a result string is taken over at once (lock, copy,
 // unlock, free). Ends the soak when the export or its argument count is not the descriptor's, or
 // when a 32-bit export leaves the stack unbalanced.
 uintptr_t Call(const char *name, std::initializer_list<uintptr_t> slots)
 {
-    const Export *e = FindExport(name);
-    if (!e || e->arguments != slots.size()) {
-        fprintf(stderr, "soak: %s is not an export taking %u arguments\n", name, static_cast<unsigned>(slots.size()));
+    const host::Function *function = host::FindFunction(qimapi, name);
+    uintptr_t result = 0;
+    std::string problem = function ? host::CallFunction(qimapi, *function, slots.begin(), slots.size(), &result)
+                                   : std::string(name) + " is not in the function list";
+    if (!problem.empty()) {
+        fprintf(stderr, "soak: %s\n", problem.c_str());
         ExitProcess(2);
     }
-    ptrdiff_t imbalance = 0;
-    uintptr_t result = CallExport(e->function, slots.begin(), slots.size(), &imbalance);
-    if (imbalance) {
-        fprintf(stderr, "soak: %s left %d bytes on the stack\n", name, static_cast<int>(imbalance));
-        ExitProcess(2);
-    }
-    if (e->result == 'S') {
-        HGLOBAL block = reinterpret_cast<HGLOBAL>(result);
-        lastText[0] = '\0';
-        if (block) {
-            lstrcpynA(lastText, static_cast<const char *>(GlobalLock(block)), sizeof lastText);
-            GlobalUnlock(block);
-            GlobalFree(block);
-        }
-    }
+    if (function->result == 'S') TakeOver(reinterpret_cast<HGLOBAL>(result));
     return result;
 }
 
@@ -113,9 +83,7 @@ void HandOver(const char *text)
     if (!block) return;
     lstrcpyA(static_cast<char *>(GlobalLock(block)), text);
     GlobalUnlock(block);
-    lstrcpynA(lastText, static_cast<const char *>(GlobalLock(block)), sizeof lastText);
-    GlobalUnlock(block);
-    GlobalFree(block);
+    TakeOver(block);
 }
 
 uintptr_t Text(const char *text) { return reinterpret_cast<uintptr_t>(text); }
@@ -587,9 +555,10 @@ int main(int argc, char **argv)
     }
     calls += calls & 1;   // even: see kWarmUpCalls
 
-    qimapi = LoadLibraryA("QIMAPI.dll");
-    if (!qimapi || !ReadExports()) {
-        fprintf(stderr, "soak: QIMAPI.dll cannot be loaded or lists no exports\n");
+    HMODULE dll = LoadLibraryA("QIMAPI.dll");
+    const std::string problem = dll ? host::ReadFunctionTable(dll, "QIMAPI.dll", &qimapi) : "QIMAPI.dll cannot be loaded";
+    if (!problem.empty() || qimapi.functions.empty()) {
+        fprintf(stderr, "soak: %s\n", problem.empty() ? "QIMAPI.dll describes no functions" : problem.c_str());
         return 2;
     }
     if (!Prepare()) return 2;
@@ -665,7 +634,7 @@ int main(int argc, char **argv)
     CleanUp();
 
     int unsoaked = 0;
-    for (const Export &e : exports) {
+    for (const host::Function &e : qimapi.functions) {
         if (only || IsAttended(e.name) || std::find(soaked.begin(), soaked.end(), e.name) != soaked.end()) continue;
         printf("%s has no row: not soaked\n", e.name.c_str());
         ++unsoaked;

@@ -1,5 +1,5 @@
 // Calls one export of an extension DLL with the argument slots its descriptor asks for, the way
-// the host does. One interface, one implementation per architecture (see tools/CMakeLists.txt).
+// the host does. One interface, one implementation per architecture (see host/CMakeLists.txt).
 #pragma once
 
 #include <stddef.h>
