@@ -412,23 +412,8 @@ void ReleaseKept()
 
 // ---- Measures ----
 
-struct Measures {
-    long handles, gdi, user;
-    long long privateBytes;
-    long heapBlocks;
-};
-
-Measures Measure()
-{
-    Measures m;
-    // Heap and memory first: the object probes below may move them, never the other way round.
-    m.heapBlocks = qimapi_test::HeapBusyBlocks();
-    m.privateBytes = static_cast<long long>(qimapi_test::PrivateBytes());
-    m.handles = static_cast<long>(qimapi_test::HandleHighWater() / 4);   // handle values step by 4
-    m.gdi = static_cast<long>(qimapi_test::GdiReach());
-    m.user = static_cast<long>(qimapi_test::UserReach() / 2);          // USER handle values step by 2
-    return m;
-}
+using qimapi_test::Measure;
+using qimapi_test::Measures;
 
 double Now()
 {

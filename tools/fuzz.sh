@@ -11,7 +11,7 @@ cmake -S tests/fuzz -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYP
 cmake --build build/fuzz -j2 >/dev/null
 
 targets=(frame/keyword launch/help_number launch/browser_command sysinfo/version_text
-         sysinfo/wanted_style files/drive_path)
+         sysinfo/wanted_style files/drive_path files/file_version_text)
 mkdir -p build/fuzz/findings
 
 # Runs one target; its corpus in build/fuzz grows as the fuzzer finds new paths, the seeds stay.

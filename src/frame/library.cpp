@@ -2,13 +2,17 @@
 // scripts may have left in force.
 #include "frame/frame.h"
 #include "frame/qimapi.h"
+#include "input/input.h"
 
 HINSTANCE LibraryInstance;
 
 // Keys first: RestoreKeys keeps the hook while the mouse is blocked, and RestoreMouse then finds
 // key blocking off and removes it. So no hook outlives the library, in whatever state it was.
+// A copy that the system loaded into this program only to run the hook of a copy in another
+// process leaves that process's hook and confinement alone when this program ends.
 static void LibraryUnload()
 {
+    if (IsOnlyAHookGuest()) return;
     RestoreKeys();
     RestoreMouse();
     FreeCursor();

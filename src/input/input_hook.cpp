@@ -3,12 +3,28 @@
 // blocking; it is installed by the first Disable and removed when neither kind is left on.
 #include "frame/frame.h"
 #include "frame/qimapi.h"
+#include "input/input.h"
 
 // A flag is 1 only while HookHandle is set. Where the system runs the hook procedure in another
 // process, that process has its own copies, both flags 0, and nothing is blocked there.
 static HHOOK HookHandle;
 static int MouseBlocked;
 static int KeysBlocked;
+
+// What this copy is in its process: not yet known, a guest that runs another process's hook
+// procedure, or the copy of a host whose scripts block input or confine the cursor through it.
+enum CopyRole { kRoleNotKnown, kHookGuest, kHostCopy };
+static CopyRole Role;
+
+void NoteHostRequest()
+{
+    Role = kHostCopy;
+}
+
+bool IsOnlyAHookGuest()
+{
+    return Role == kHookGuest;
+}
 
 // Button presses, releases and double clicks of the client area; moves and the wheel pass.
 static bool IsMouseClick(UINT message)
@@ -40,6 +56,8 @@ static void Neutralise(MSG *msg)
 // removes it. The MSG's window, lParam, time and point stay as they were.
 static LRESULT CALLBACK InputHookProc(int code, WPARAM removal, LPARAM lParam)
 {
+    // Without a hook of its own, this copy runs the hook of a copy in another process.
+    if (!HookHandle && Role == kRoleNotKnown) Role = kHookGuest;
     if (code >= 0) {
         MSG *msg = reinterpret_cast<MSG *>(lParam);
         if (MouseBlocked && IsMouseClick(msg->message)) Neutralise(msg);
@@ -76,6 +94,7 @@ static void InstallInputHook(HWND window)
 // 1 once blocked; 0, with nothing changed, when the hook cannot be installed.
 static int Block(int *flag)
 {
+    NoteHostRequest();
     InstallInputHook(GetActiveWindow());
     if (!HookHandle) return 0;
     *flag = 1;

@@ -27,11 +27,13 @@ static const char *const kBrowserCommandKeys[] = {
 
 // Reads the default value of a key below HKEY_CLASSES_ROOT into value, whole or not at all: on
 // any failure, a missing key or a text too long for value (ERROR_MORE_DATA), value is the empty text.
+// The text ends where the bytes read end: the reads share one buffer, and a value stored without
+// its NUL, or of another type, would otherwise end with the tail of a longer value read before.
 static LONG ReadClassesValue(const char *key, char (&value)[kValueSize])
 {
     LONG size = kValueReadSize;
     LONG status = RegQueryValueA(HKEY_CLASSES_ROOT, key, value, &size);
-    if (status != ERROR_SUCCESS) value[0] = '\0';
+    value[status == ERROR_SUCCESS ? size : 0] = '\0';
     return status;
 }
 

@@ -1,9 +1,13 @@
 // Text to and from the real clipboard, checked through this program's own clipboard calls; the
-// blocks the DLL allocates and frees through recorders of its GlobalAlloc and GlobalFree.
-#include <stdio.h>
+// blocks the DLL allocates and frees through recorders of its GlobalAlloc and GlobalFree; blocks
+// that other programs leave, hostile ones among them.
+#include <stdlib.h>
 #include <string.h>
 
+#include <iterator>
+
 #include "common/clipboard_fixtures.h"
+#include "common/leak_probe.h"
 #include "common/qimapi_test.h"
 
 using qimapi_test::ClipboardKeeper;
@@ -286,20 +290,18 @@ LPVOID WINAPI LockFakeBlock(HGLOBAL block)
 
 class ClipboardBlock : public Clipboard {
 protected:
-    void SetUp() override
-    {
-        Clipboard::SetUp();
-        fakeBlock = GlobalAlloc(GMEM_MOVEABLE, 5);
-        ASSERT_EQ(GlobalSize(fakeBlock), 5u);
-    }
     void TearDown() override
     {
-        GlobalFree(fakeBlock);
+        if (fakeBlock) GlobalFree(fakeBlock);
+        fakeBlock = nullptr;
         Clipboard::TearDown();
     }
-    // Calls CopyFromClipboard with the fake block in place.
-    std::string CopyFromFakeBlock()
+    // Calls CopyFromClipboard with a fake block of size bytes in place.
+    std::string CopyFromFakeBlock(size_t size)
     {
+        if (fakeBlock) GlobalFree(fakeBlock);
+        fakeBlock = GlobalAlloc(GMEM_MOVEABLE, size);
+        EXPECT_EQ(GlobalSize(fakeBlock), size);
         ImportPatch getData(Dll(), "user32.dll", "GetClipboardData", (void *)GiveFakeBlock);
         ImportPatch lock(Dll(), "kernel32.dll", "GlobalLock", (void *)LockFakeBlock);
         EXPECT_TRUE(getData.ok() && lock.ok());
@@ -308,41 +310,93 @@ protected:
     }
 };
 
-// A fault ends the program at once with a message, where Wine would wait for a debugger.
-LONG WINAPI EndAtFault(EXCEPTION_POINTERS *exception)
-{
-    fprintf(stderr, "exception 0x%lx: CopyFromClipboard read past the block\n",
-            static_cast<unsigned long>(exception->ExceptionRecord->ExceptionCode));
-    fflush(stderr);
-    TerminateProcess(GetCurrentProcess(), 3);
-    return EXCEPTION_EXECUTE_HANDLER;
-}
-
-// Wine ends every CF_TEXT block it hands out with a NUL in its last byte, so a block without one
-// reaches the DLL only through the recorders; here its five bytes lie right before a page that
-// cannot be read, and a read past them faults.
+// Wine ends every CF_TEXT block it hands out with a NUL in its last byte, and hands out no block
+// of no bytes (see HostileClipboard), so such blocks reach the DLL only through the recorders;
+// here the block's bytes lie right before a page that cannot be read, and a read past them faults.
 TEST_F(ClipboardBlock, CopyFromClipboardReadsATextWithoutNulNoFurtherThanItsBlock)
 {
-    SetUnhandledExceptionFilter(EndAtFault);
-    SYSTEM_INFO system;
-    GetSystemInfo(&system);
-    char *pages = static_cast<char *>(VirtualAlloc(nullptr, 2 * system.dwPageSize, MEM_COMMIT, PAGE_READWRITE));
-    ASSERT_TRUE(pages);
-    DWORD old;
-    ASSERT_TRUE(VirtualProtect(pages + system.dwPageSize, system.dwPageSize, PAGE_NOACCESS, &old));
-    char *text = pages + system.dwPageSize - 5;
-    memcpy(text, "ABCDE", 5);
-    fakeText = text;
-    EXPECT_EQ(CopyFromFakeBlock(), "ABCDE");
-    ExpectClosed();
-    VirtualFree(pages, 0, MEM_RELEASE);
+    qimapi_test::EndProgramAtFault("CopyFromClipboard read past the block");
+    for (const std::string bytes : {"ABCDE", ""}) {
+        qimapi_test::GuardedBytes text(bytes.size());
+        ASSERT_TRUE(text.data());
+        memcpy(text.data(), bytes.data(), bytes.size());
+        fakeText = text.data();
+        EXPECT_EQ(CopyFromFakeBlock(bytes.size()), bytes);
+        ExpectClosed();
+    }
 }
 
 TEST_F(ClipboardBlock, CopyFromClipboardGivesTheEmptyTextWhenTheTextCannotBeLocked)
 {
     fakeText = nullptr;
-    EXPECT_EQ(CopyFromFakeBlock(), "");
+    EXPECT_EQ(CopyFromFakeBlock(5), "");
     ExpectClosed();
 }
+
+// ---- Blocks that other programs leave on the clipboard ----
+
+const char kLeavingChild[] = "QIMAPI_CLIPBOARD_LEAVING_CHILD";
+const char kLeftText[] = "left by a program that has ended";
+
+// Run as a child program by HostileClipboard: puts its text on the clipboard and ends.
+TEST(HostileClipboardChild, PutsTextAndEnds)
+{
+    if (!getenv(kLeavingChild)) GTEST_SKIP() << "only as the child program of HostileClipboard";
+    PutText(kLeftText);
+}
+
+// Leaves a CF_TEXT block of these bytes on the clipboard alone, as another program may; a block the
+// clipboard refuses is freed.
+void LeaveBlock(const std::string &bytes, UINT flags)
+{
+    HGLOBAL block = GlobalAlloc(flags, bytes.size());
+    ASSERT_TRUE(block);
+    if (!bytes.empty()) {
+        memcpy(GlobalLock(block), bytes.data(), bytes.size());
+        GlobalUnlock(block);
+    }
+    ASSERT_TRUE(OpenClipboard(0));
+    EmptyClipboard();
+    const bool taken = SetClipboardData(CF_TEXT, block) != 0;
+    CloseClipboard();
+    if (!taken) GlobalFree(block);
+}
+
+struct HostileBlock {
+    const char *name;
+    void (*leave)();
+    const char *text;
+};
+
+const HostileBlock kHostileBlocks[] = {
+    // Wine refuses a movable block of no bytes: the clipboard then holds no text.
+    {"NoBytesMovable", [] { LeaveBlock("", GMEM_MOVEABLE); }, ""},
+    // Wine hands a fixed block of no bytes out as one byte, a NUL.
+    {"NoBytesFixed", [] { LeaveBlock("", GMEM_FIXED); }, ""},
+    // Wine puts a NUL in the last byte of a block without one; ClipboardBlock above has the whole
+    // text of such a block, as it reaches the DLL on Windows.
+    {"WithoutNul", [] { LeaveBlock("ABCDE", GMEM_MOVEABLE); }, "ABCD"},
+    {"LeftByAProgramThatHasEnded",
+     [] { EXPECT_EQ(qimapi_test::RunThisProgram("HostileClipboardChild.*", kLeavingChild), 0u); }, kLeftText},
+};
+
+class HostileClipboard : public Clipboard, public testing::WithParamInterface<size_t> {};
+
+TEST_P(HostileClipboard, GivesTheTextToItsEndAndKeepsNothing)
+{
+    const HostileBlock &block = kHostileBlocks[GetParam()];
+    block.leave();
+    auto copyFromClipboard = [] { return TakeResultString(QIMAPI(CopyFromClipboard)()); };
+    EXPECT_EQ(copyFromClipboard(), block.text);
+    ExpectClosed();
+    EXPECT_EQ(qimapi_test::KeptBy(copyFromClipboard), "");
+}
+
+std::string BlockName(const testing::TestParamInfo<size_t> &info)
+{
+    return kHostileBlocks[info.param].name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Blocks, HostileClipboard, testing::Range<size_t>(0, std::size(kHostileBlocks)), BlockName);
 
 }  // namespace

@@ -17,6 +17,8 @@
 
 #include <psapi.h>
 
+#include <string>
+
 namespace qimapi_test {
 
 const int kProbeObjects = 256;
@@ -84,6 +86,47 @@ inline long HeapBusyBlocks()
         if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) ++busy;
     HeapUnlock(heap);
     return busy;
+}
+
+// Every probe above, read together.
+struct Measures {
+    long handles, gdi, user;
+    long long privateBytes;
+    long heapBlocks;
+};
+
+inline Measures Measure()
+{
+    Measures m;
+    // Heap and memory first: the object probes below may move them, never the other way round.
+    m.heapBlocks = HeapBusyBlocks();
+    m.privateBytes = static_cast<long long>(PrivateBytes());
+    m.handles = static_cast<long>(HandleHighWater() / 4);   // handle values step by 4
+    m.gdi = static_cast<long>(GdiReach());
+    m.user = static_cast<long>(UserReach() / 2);          // USER handle values step by 2
+    return m;
+}
+
+// What a call keeps, by the object and heap probes: the ones that grew in each of two rounds of
+// callsPerRound calls, after a first call that fills the system's caches. A leak grows in every
+// round, a cache in steps; private bytes are left to the soak, which watches over more calls.
+// Empty when nothing was kept.
+template <class Call>
+std::string KeptBy(Call call, int callsPerRound = 2)
+{
+    call();
+    bool handles = true, gdi = true, user = true, heapBlocks = true;
+    for (int round = 0; round < 2; ++round) {
+        const Measures before = Measure();
+        for (int i = 0; i < callsPerRound; ++i) call();
+        const Measures after = Measure();
+        handles = handles && after.handles > before.handles;
+        gdi = gdi && after.gdi > before.gdi;
+        user = user && after.user > before.user;
+        heapBlocks = heapBlocks && after.heapBlocks > before.heapBlocks;
+    }
+    return std::string(handles ? "kernel handles; " : "") + (gdi ? "GDI objects; " : "") +
+           (user ? "USER objects; " : "") + (heapBlocks ? "heap blocks; " : "");
 }
 
 }  // namespace qimapi_test

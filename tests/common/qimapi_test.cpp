@@ -1,5 +1,6 @@
 #include "common/qimapi_test.h"
 
+#include <stdio.h>
 #include <string.h>
 #include <tlhelp32.h>
 
@@ -288,10 +289,22 @@ LRESULT CALLBACK TestWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
-// The wide form with the \\?\ prefix reaches paths longer than MAX_PATH; the paths are ASCII.
+// The wide form with the \\?\ prefix reaches paths longer than MAX_PATH. Names are in the ANSI
+// code page, as the A functions that made them take them (bytes above 0x7F among them).
 static std::wstring LongPath(const std::string &path)
 {
-    return L"\\\\?\\" + std::wstring(path.begin(), path.end());
+    std::wstring wide(path.size(), L'\0');
+    int length = MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), &wide[0],
+                                     static_cast<int>(wide.size()));
+    wide.resize(length > 0 ? length : 0);
+    return L"\\\\?\\" + wide;
+}
+
+static std::string AnsiName(const wchar_t *name)
+{
+    char ansi[MAX_PATH * 2] = "";
+    WideCharToMultiByte(CP_ACP, 0, name, -1, ansi, sizeof ansi, nullptr, nullptr);
+    return ansi;
 }
 
 static DWORD Attributes(const std::string &path)
@@ -325,11 +338,44 @@ void RemovePath(const std::string &path)
     if (search != INVALID_HANDLE_VALUE) {
         do {
             std::wstring name = found.cFileName;
-            if (name != L"." && name != L"..") RemovePath(path + "\\" + std::string(name.begin(), name.end()));
+            if (name != L"." && name != L"..") RemovePath(path + "\\" + AnsiName(found.cFileName));
         } while (FindNextFileW(search, &found));
         FindClose(search);
     }
     RemoveDirectoryW(LongPath(path).c_str());
+}
+
+GuardedBytes::GuardedBytes(size_t size)
+{
+    SYSTEM_INFO system;
+    GetSystemInfo(&system);
+    const size_t page = system.dwPageSize, dataPages = (size + page - 1) / page;
+    pages_ = static_cast<char *>(VirtualAlloc(nullptr, (dataPages + 1) * page, MEM_COMMIT, PAGE_READWRITE));
+    DWORD old;
+    EXPECT_TRUE(pages_ && VirtualProtect(pages_ + dataPages * page, page, PAGE_NOACCESS, &old));
+    if (pages_) data_ = pages_ + dataPages * page - size;
+}
+
+GuardedBytes::~GuardedBytes()
+{
+    if (pages_) VirtualFree(pages_, 0, MEM_RELEASE);
+}
+
+static const char *faultMessage = "";
+
+static LONG WINAPI EndAtFault(EXCEPTION_POINTERS *exception)
+{
+    fprintf(stderr, "exception 0x%lx: %s\n", static_cast<unsigned long>(exception->ExceptionRecord->ExceptionCode),
+            faultMessage);
+    fflush(stderr);
+    TerminateProcess(GetCurrentProcess(), 3);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+void EndProgramAtFault(const char *message)
+{
+    faultMessage = message;
+    SetUnhandledExceptionFilter(EndAtFault);
 }
 
 static void **FindImportSlot(HMODULE module, const char *dll, const char *function)

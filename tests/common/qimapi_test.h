@@ -251,6 +251,25 @@ private:
     std::vector<SeenMessage> seen_;
 };
 
+// Bytes whose last one lies right before a page that cannot be read, so that a read past them
+// faults; freed with the object.
+class GuardedBytes {
+public:
+    explicit GuardedBytes(size_t size);
+    ~GuardedBytes();
+    GuardedBytes(const GuardedBytes &) = delete;
+    GuardedBytes &operator=(const GuardedBytes &) = delete;
+    char *data() const { return data_; }
+
+private:
+    char *pages_ = nullptr;
+    char *data_ = nullptr;
+};
+
+// From now on, a fault that nothing catches ends the program at once with the message given
+// (what a fault there means), where Wine would wait for a debugger.
+void EndProgramAtFault(const char *message);
+
 // Replaces one import of a module for the life of the object (the module calls its imports
 // through its import address table, so the replacement sees every call the module makes).
 class ImportPatch {

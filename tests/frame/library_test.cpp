@@ -82,7 +82,11 @@ private:
 
 class LibraryUnload : public testing::Test {
 protected:
-    void TearDown() override { ClipCursor(nullptr); }
+    void TearDown() override
+    {
+        QIMAPI(RestoreMouse)();
+        ClipCursor(nullptr);
+    }
 };
 
 struct UnloadCase {
@@ -134,6 +138,89 @@ TEST_F(LibraryUnload, FreeLibraryFromEveryStateRemovesTheHookAndLiftsTheConfinem
         RECT clip;
         ASSERT_TRUE(GetClipCursor(&clip));
         EXPECT_TRUE(SameRect(clip, WholeScreen())) << Describe(clip);
+    }
+}
+
+// The hook procedure runs in this process too, on the copy's own hook: the host's unload still
+// removes the hook and lifts the confinement.
+TEST_F(LibraryUnload, AfterAHookOnAllThreadsTheHostsUnloadStillRemovesItAndLiftsTheConfinement)
+{
+    TestWindow window("not active");
+    ProbeRecorder probe(window.hwnd());
+    qimapi_test::DeactivateThread();
+    PrivateCopy copy;
+    ASSERT_TRUE(copy.module());
+    HookSpy hooks(copy.module());
+    ClipSpy clips(copy.module());
+    ASSERT_TRUE(hooks.ok() && clips.ok());
+    EXPECT_EQ(copy.Disable("DisableMouse"), 1);
+    ASSERT_EQ(hooks.installs.size(), 1u);
+    EXPECT_EQ(hooks.installs[0].thread, 0u);
+    EXPECT_EQ(probe.Probe(), Clicks());   // the hook procedure has run here
+    ASSERT_TRUE(ClipCursor(&kConfinement));
+
+    hooks.release();
+    clips.release();
+    EXPECT_TRUE(copy.Unload());
+    EXPECT_EQ(hooks.removals, std::vector<HHOOK>{hooks.installs[0].hook});
+    EXPECT_EQ(probe.Probe(), Neutralised{});
+    ASSERT_EQ(clips.calls.size(), 1u);
+    EXPECT_TRUE(clips.calls[0].noRectangle);
+}
+
+// The program of the tests' own that takes one message and ends (hook_guest.c), with argument;
+// what it said.
+std::string RunHookGuest(const std::string &argument)
+{
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path, length);
+    folder.resize(folder.rfind('\\') + 1);
+    qimapi_test::ChildOutcome guest =
+        qimapi_test::RunChild(nullptr, "\"" + folder + "hook_guest.exe\" " + argument, 10000);
+    EXPECT_EQ(guest.status, 0u) << guest.err;
+    return guest.out;
+}
+
+bool SaysLoaded(const std::string &output)
+{
+    return output.find("QIMAPI.dll loaded") != std::string::npos;
+}
+
+// With no active window the hook is one for all threads of the desktop: the system loads the
+// library into another program as soon as a thread of it takes a message.
+TEST_F(LibraryUnload, AHookOnAllThreadsLoadsTheLibraryIntoAnotherProgramThatTakesAMessage)
+{
+    EXPECT_FALSE(SaysLoaded(RunHookGuest(""))) << "loaded without a hook";
+    qimapi_test::DeactivateThread();
+    ASSERT_EQ(QIMAPI(DisableMouse)(), 1);
+    EXPECT_TRUE(SaysLoaded(RunHookGuest("")));
+    QIMAPI(RestoreMouse)();
+}
+
+// The copy in the other program unloads when that program ends (on Windows also when the hook
+// goes). Having only run the host's hook, it leaves the host's confinement and hook alone; a copy
+// that a script of that program used to block input acts as any host's copy and lifts it.
+TEST_F(LibraryUnload, ACopyThatOnlyRanTheHostsHookLeavesItsConfinementAndHookAlone)
+{
+    const struct {
+        const char *argument;
+        bool lifts;
+    } cases[] = {{"", false}, {"block-keys", true}};
+    TestWindow window("not active");
+    ProbeRecorder probe(window.hwnd());
+    qimapi_test::DeactivateThread();
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.argument);
+        QIMAPI(RestrictCursor)(kConfinement.left, kConfinement.top, kConfinement.right, kConfinement.bottom);
+        ASSERT_EQ(QIMAPI(DisableMouse)(), 1);
+        EXPECT_TRUE(SaysLoaded(RunHookGuest(c.argument)));
+        RECT clip;
+        ASSERT_TRUE(GetClipCursor(&clip));
+        EXPECT_TRUE(SameRect(clip, c.lifts ? WholeScreen() : kConfinement)) << Describe(clip);
+        EXPECT_EQ(probe.Probe(), Clicks()) << "the host's hook went";
+        QIMAPI(RestoreMouse)();
+        QIMAPI(FreeCursor)();
     }
 }
 

@@ -8,10 +8,12 @@
 #include <vector>
 
 using launch_test::ClassesKey;
+using launch_test::CommandOfLength;
 using launch_test::QuotedRecorder;
 using launch_test::Record;
 using launch_test::RecorderPath;
 using launch_test::Recordings;
+using launch_test::SetClassesData;
 using launch_test::SetClassesValue;
 using launch_test::TempFile;
 
@@ -21,13 +23,6 @@ const char kHttpCommand[] = "http\\shell\\open\\command";
 const char kHtmlFileCommand[] = "htmlfile\\shell\\open\\command";
 const char kNetscapeServer[] = "NetscapeMarkup\\protocol\\StdFileEditing\\server";
 const char kUrl[] = "http://example.com/page?a=1&b=2";
-
-// A command of exactly length characters: head, an option that pads it, and tail.
-std::string CommandOfLength(const std::string &head, const std::string &tail, size_t length)
-{
-    std::string command = head + " --pad=" + tail;
-    return command.insert(command.size() - tail.size(), length - command.size(), 'x');
-}
 
 struct StateCase {
     const char *state;
@@ -167,6 +162,30 @@ TEST_F(Browser, TakesABrowserCommandOfUpTo254Characters)
     EXPECT_EQ(OpenOne(kUrl, "Normal").commandLine, RecorderPath() + " " + kUrl);
     SetClassesValue(kHtmlFileCommand, CommandOfLength(QuotedRecorder(), " \"%1\"", 255));
     OpenNone(kUrl);
+}
+
+// The reads share one buffer, and each text ends where the bytes read end: a value stored without
+// its NUL (here as bytes of another type, which Wine hands over unterminated) or with no bytes at
+// all does not end with the tail of the longer value read before it.
+TEST_F(Browser, EachRegistryReadEndsWhereItsBytesEnd)
+{
+    // A handler that fails, read first and longer than the values after it.
+    SetClassesValue(kHttpCommand, CommandOfLength("\"C:\\no such browser.exe\"", " \"%1\"", 200));
+    SetClassesData(".htm", REG_BINARY, "htmlfile");
+    SetClassesValue(kHtmlFileCommand, QuotedRecorder() + " \"%1\"");
+    EXPECT_EQ(OpenOne(kUrl, "Normal").commandLine, RecorderPath() + " " + kUrl);
+
+    // A browser command without bytes names no browser, and the class name read before it is no
+    // program either, though one of that name stands in the current folder.
+    TempFile htmlFileProgram("htmlfile.exe", "");
+    ASSERT_TRUE(CopyFileA(RecorderPath().c_str(), htmlFileProgram.path().c_str(), FALSE));
+    char folder[MAX_PATH] = "";
+    GetCurrentDirectoryA(sizeof folder, folder);
+    ASSERT_TRUE(SetCurrentDirectoryA(htmlFileProgram.folder().c_str()));
+    SetClassesValue(".htm", "htmlfile");
+    SetClassesData(kHtmlFileCommand, REG_SZ, "");
+    OpenNone(kUrl);
+    SetCurrentDirectoryA(folder);
 }
 
 TEST_F(Browser, GivesZeroAndStartsNothingWithoutAKnownHtmClass)

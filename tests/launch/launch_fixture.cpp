@@ -142,10 +142,26 @@ ClassesKey::~ClassesKey()
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\QIMAPI tests");
 }
 
+std::string CommandOfLength(const std::string &head, const std::string &tail, size_t length)
+{
+    std::string command = head + " --pad=" + tail;
+    return command.insert(command.size() - tail.size(), length - command.size(), 'x');
+}
+
 void SetClassesValue(const std::string &key, const std::string &text)
 {
     ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, key.c_str(), REG_SZ, text.c_str(), static_cast<DWORD>(text.size())),
               ERROR_SUCCESS) << key;
+}
+
+void SetClassesData(const std::string &key, DWORD type, const std::string &bytes)
+{
+    HKEY opened = 0;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr),
+              ERROR_SUCCESS) << key;
+    EXPECT_EQ(RegSetValueExA(opened, nullptr, 0, type, reinterpret_cast<const BYTE *>(bytes.data()),
+                             static_cast<DWORD>(bytes.size())), ERROR_SUCCESS) << key;
+    RegCloseKey(opened);
 }
 
 TempFile::TempFile(const std::string &name, const std::string &content)

@@ -66,8 +66,13 @@ private:
     std::string saved_;   // exists while the key is replaced; its "key" holds the key, if there was one
 };
 
+// A command of exactly length characters: head, an option that pads it, and tail.
+std::string CommandOfLength(const std::string &head, const std::string &tail, size_t length);
+
 // Sets the default value of a key below HKEY_CLASSES_ROOT, making the key when it is missing.
 void SetClassesValue(const std::string &key, const std::string &text);
+// The same as the bytes given, of any type, with no NUL added.
+void SetClassesData(const std::string &key, DWORD type, const std::string &bytes);
 
 // A file of the test's own in a fresh folder below %TEMP%, both deleted at the end.
 class TempFile {
