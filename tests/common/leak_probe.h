@@ -1,7 +1,7 @@
 // Probes that show what a series of calls left behind in the process, read before and after it.
 // Wine answers 0 to GetProcessHandleCount and GetGuiResources, so the object probes read the
-// handle tables instead: each makes 256 objects at once, reads how far their slots reach and
-// destroys them again. As long as fewer than 256 slots are free, the reach is the number of slots
+// handle tables instead. The kernel and GDI probes make 256 objects at once, read how far their
+// slots reach and destroy them again. As long as fewer than 256 slots are free, the reach is the number of slots
 // in use plus a constant, in whatever order the table hands free slots out: it stays the same
 // unless an object was left alive (then it grows by one slot per object).
 //
@@ -9,8 +9,12 @@
 // test program: create A and B, destroy A then B, create one more) come from the slot freed
 // last, so a single probe object only shows which slot was freed last; hence 256 at once.
 // The low 16 bits of a GDI or USER handle are its slot (USER handles step by 2), the high 16
-// bits a generation count that changes on every reuse. The USER table is shared by all the
-// session's processes, so another process (the desktop, for one) can move its reach.
+// bits a generation count that changes on every reuse.
+//
+// The USER table is shared by all the session's processes, so its free slots are not only the
+// probe's: a slot freed by another process (a started program that ends) would hide an object
+// kept here from a reach of 256. Its probe counts the slots in use instead (see UserSlotsInUse),
+// and the tests that use it run beside no other program.
 #pragma once
 
 #include <windows.h>
@@ -18,6 +22,7 @@
 #include <psapi.h>
 
 #include <string>
+#include <vector>
 
 namespace qimapi_test {
 
@@ -57,9 +62,44 @@ inline unsigned GdiReach()
     return Reach<HBRUSH>([] { return CreateSolidBrush(RGB(1, 2, 3)); }, [](HBRUSH b) { DeleteObject(b); });
 }
 
-inline unsigned UserReach()
+// The USER slots in use in the session, plus a constant. Wine takes every free slot before it
+// grows the table, and a slot used for the first time has generation 1 (a reused one counts
+// up from 2): so the menus made until one has generation 1 took every free slot, and that
+// first new slot, less the free ones taken before it, is the number in use. -1 when no new
+// slot came.
+inline long UserSlotsInUse()
 {
-    return Reach<HMENU>(CreateMenu, DestroyMenu);
+    std::vector<HMENU> taken;
+    long inUse = -1;
+    while (taken.size() < 0x10000) {
+        HMENU menu = CreateMenu();
+        if (!menu) break;
+        taken.push_back(menu);
+        const ULONG_PTR value = reinterpret_cast<ULONG_PTR>(menu);
+        if (HIWORD(value) == 1) {   // handle values step by 2
+            inUse = static_cast<long>(LOWORD(value) / 2) - static_cast<long>(taken.size() - 1);
+            break;
+        }
+    }
+    for (HMENU menu : taken) DestroyMenu(menu);
+    return inUse;
+}
+
+// A program that ends leaves USER objects in the table for a moment after it is gone from the
+// process list (seen under Wine: a dozen, for up to 0.2 s, after a launched recorder ended),
+// while an object kept here stays. So a count that differs from the last one read is read again
+// over 0.3 s, and the fewest counts.
+inline long SettledUserSlotsInUse()
+{
+    static long last = -1;
+    long fewest = UserSlotsInUse();
+    for (int reading = 0; reading < 3 && fewest != last; ++reading) {
+        Sleep(100);
+        const long inUse = UserSlotsInUse();
+        if (inUse >= 0 && (fewest < 0 || inUse < fewest)) fewest = inUse;
+    }
+    last = fewest;
+    return fewest;
 }
 
 // The process's private bytes: memory that no other process shares. Wine 8 answers 0 for
@@ -103,7 +143,7 @@ inline Measures Measure()
     m.privateBytes = static_cast<long long>(PrivateBytes());
     m.handles = static_cast<long>(HandleHighWater() / 4);   // handle values step by 4
     m.gdi = static_cast<long>(GdiReach());
-    m.user = static_cast<long>(UserReach() / 2);          // USER handle values step by 2
+    m.user = SettledUserSlotsInUse();
     return m;
 }
 
