@@ -153,6 +153,10 @@ boot() {                            # $1 = limit in seconds, $2 = command line
     # slower than this machine: the tests stretch their own time limits by QIMAPI_TIME_FACTOR
     # (and build.sh stretched build/'s CTest limits as much).
     cat > "$work/job.sh" <<JOB
+# Neither end on the guest's serial console: on a terminal, Wine gives every program a console
+# of its own (a conhost, which the launch tests would wait for as a child) and writes terminal
+# escapes into the output.
+exec </dev/null
 if [ $snapshot = on ]; then
     echo '== prefix'
     start=\$SECONDS
@@ -161,7 +165,8 @@ if [ $snapshot = on ]; then
     export QIMAPI_WINEPREFIX=/root/prefix
 fi
 export QIMAPI_GUEST=1 QIMAPI_TIME_FACTOR=5
-$command
+{ $command; } 2>&1 | cat
+exit \${PIPESTATUS[0]}
 JOB
     qemu-system-x86_64 -M pc -accel tcg,thread=multi -cpu max,-smap -smp 2 -m 4096 \
         -nodefaults -no-user-config -display none -no-reboot -nic none \

@@ -5,9 +5,10 @@
 # each text routine follow.
 #
 # Routes: where this machine runs 32-bit x86 code, everything runs in a win32 prefix from build/.
-# Where it cannot, the 64-bit build of the same sources (build/x64) runs in a win64 prefix here.
-# QIMAPI_ROUTE=guest also runs the shipped 32-bit build (build/) in a win32 prefix in an emulated
-# guest (tools/guest32.sh); QIMAPI_ROUTE=win64 takes the 64-bit route alone.
+# Where it cannot, the 64-bit build of the same sources (build/x64) runs in a win64 prefix here,
+# and then the shipped 32-bit build (build/) in a win32 prefix in an emulated guest
+# (tools/guest32.sh). QIMAPI_ROUTE=guest takes both routes also where 32-bit code runs;
+# QIMAPI_ROUTE=win64 takes the 64-bit route alone (a quick local run).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup.sh
