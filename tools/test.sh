@@ -15,15 +15,21 @@ tools/setup.sh
 . tools/wine-session.sh
 guest=$QIMAPI_GUEST_ROUTE
 if [ -n "$guest" ]; then
-    # The guest's image is made (once per machine) while this machine builds and tests.
+    # The guest route runs beside this machine's: its image is made (once per machine) while
+    # this machine builds, and its tests start as soon as the image and build/ are both ready.
+    # Its output is shown when it ends.
     tools/setup.sh guest
     mkdir -p build/guest32
-    setsid tools/guest32.sh image > build/guest32/image.log 2>&1 &
-    image=$!
-    trap 'kill -- -$image 2>/dev/null; wait; tools/guest32.sh cleanup' EXIT
+    rm -f build/guest32/built
+    setsid bash -c 'tools/guest32.sh image && until [ -e build/guest32/built ]; do sleep 2; done &&
+                    tools/guest32.sh run 2400 "$1"' guest "tools/suite.sh build$(printf ' %q' "$@")" \
+        > build/guest32/route.log 2>&1 &
+    route=$!
+    trap 'kill -- -$route 2>/dev/null; wait; tools/guest32.sh cleanup' EXIT
 fi
 
 tests=$(tools/build.sh)
+[ -z "$guest" ] || touch build/guest32/built
 status=0
 tools/suite.sh "$tests" "$@" || status=1
 if [ $# -eq 0 ]; then
@@ -34,10 +40,9 @@ fi
 if [ -n "$guest" ]; then
     echo "== The shipped 32-bit build: win32 prefix, emulated guest"
     start=$SECONDS
-    wait "$image" || { cat build/guest32/image.log; echo "guest32: FAILED: image"; exit 1; }
+    wait "$route" || status=1
     trap - EXIT
-    cat build/guest32/image.log
-    echo "guest32: waited $((SECONDS - start)) s for the image after the tests here"
-    tools/guest32.sh run 2400 "tools/suite.sh build$(printf ' %q' "$@")" || status=1
+    cat build/guest32/route.log
+    echo "guest32: waited $((SECONDS - start)) s for the guest after the tests here"
 fi
 exit $status
