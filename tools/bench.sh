@@ -24,5 +24,7 @@ tests=$(tools/build.sh)
 tools/bench.sh --in "$tests" "$@"
 if [ -n "$QIMAPI_GUEST_ROUTE" ]; then
     tools/guest32.sh image
-    tools/guest32.sh run 3000 "tools/bench.sh --in build$(printf ' %q' "$@")"
+    args=""
+    [ $# -eq 0 ] || args=$(printf ' %q' "$@")
+    tools/guest32.sh run 3000 "tools/bench.sh --in build$args"
 fi

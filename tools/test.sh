@@ -14,6 +14,8 @@ cd "$(dirname "$0")/.."
 tools/setup.sh
 . tools/wine-session.sh
 guest=$QIMAPI_GUEST_ROUTE
+args=""                                   # the arguments, quoted for the guest's command line
+[ $# -eq 0 ] || args=$(printf ' %q' "$@")
 if [ -n "$guest" ]; then
     # The guest route runs beside this machine's: its image is made (once per machine) while
     # this machine builds, and its tests start as soon as the image and build/ are both ready.
@@ -22,7 +24,7 @@ if [ -n "$guest" ]; then
     mkdir -p build/guest32
     rm -f build/guest32/built
     setsid bash -c 'tools/guest32.sh image && until [ -e build/guest32/built ]; do sleep 2; done &&
-                    tools/guest32.sh run 2400 "$1"' guest "tools/suite.sh build$(printf ' %q' "$@")" \
+                    tools/guest32.sh run 2400 "$1"' guest "tools/suite.sh build$args" \
         > build/guest32/route.log 2>&1 &
     route=$!
     trap 'kill -- -$route 2>/dev/null; wait; tools/guest32.sh cleanup' EXIT
