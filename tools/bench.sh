@@ -23,6 +23,7 @@ fi
 tests=$(tools/build.sh)
 tools/bench.sh --in "$tests" "$@"
 if [ -n "$QIMAPI_GUEST_ROUTE" ]; then
+    tools/setup.sh guest
     tools/guest32.sh image
     args=""
     [ $# -eq 0 ] || args=$(printf ' %q' "$@")

@@ -1,129 +1,111 @@
 #!/usr/bin/env bash
 # The 32-bit route where this machine cannot execute 32-bit x86 code: a Debian guest with 32-bit
 # Wine under full-system emulation (qemu, no KVM), sharing this checkout at its own path.
-#   tools/guest32.sh image          makes the guest's image, once per machine and package list
+#   tools/guest32.sh image          makes the guest's image, once per machine and recipe
 #   tools/guest32.sh run LIMIT CMD  boots the guest, runs CMD (a command line for bash, from the
 #                                   checkout's root) in it, shows its output, and exits with its
 #                                   status; fails naming the step when the guest does not boot,
 #                                   or CMD runs past LIMIT seconds
-#   tools/guest32.sh cleanup        leaves nothing of a stopped image step behind
 # The image is kept in $QIMAPI_GUEST_CACHE (/var/tmp/qimapi-guest32 unless set), outside the
 # work tree; every boot starts from it afresh (snapshot=on). Needs root.
+#
+# Nothing of the image step is seen by the rest of the machine: the chroot and its mounts live in
+# a mount and process namespace of their own, which the kernel takes down with the step however
+# it ends, and the i386 packages are configured in the guest, whose kernel runs their i386
+# programs, so that no binfmt entry is ever registered here.
 set -euo pipefail
-cd "$(dirname "$0")/.."
-root=$PWD
+self=$(realpath "$0")               # the script to run the chroot step with (a test's own, in tests)
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
 cache=${QIMAPI_GUEST_CACHE:-/var/tmp/qimapi-guest32}
 work=$root/build/guest32            # on the share: the job, its status, the guest's console
+release=bookworm
 mirror=http://deb.debian.org/debian
 
 say() { echo "guest32: $*"; }
 fail() { say "FAILED: $*"; exit 1; }
 
-# The image is named by what goes into it, so a changed package list or init makes a new one.
+# The kernel line and -virtfs take these paths as one word each, unquoted.
+for path in "$root" "$cache"; do
+    case $path in
+        *[[:space:],\"\']*) fail "the path '$path' holds a blank, a comma or a quote, which the guest's kernel line and share cannot carry: use a path without them" ;;
+    esac
+done
+
+# What goes into the image, besides the package list and the guest's init: a change to any of
+# these functions makes a new image.
+image_recipe=(make_root chroot_mounts finish_in_guest prefix_in_guest)
+wine_recipe=(wine_display_start wine_prefix_create)
+
 image_key() {
-    { tools/setup.sh list; sed -n '/^make_root()/,/^}/p' "$0"; cat tools/guest32-init.sh; } |
-        sha256sum | cut -c1-12
+    {
+        tools/setup.sh list
+        echo "$release $mirror"
+        declare -f "${image_recipe[@]}"
+        (. tools/wine-session.sh && declare -f "${wine_recipe[@]}")
+        cat tools/guest32-init.sh
+    } | sha256sum | cut -c1-12
 }
 
-# binfmt entry that runs i386 programs through qemu-i386-static, for the i386 package scripts
-# in the chroot only: left registered, it would also catch the WoW64 parts of 64-bit Wine here.
-# A marker in the cache tells that the entry is this script's, so that only that one is removed.
-i386_binfmt() {
-    local entry=/proc/sys/fs/binfmt_misc/qemu-i386 marker=$cache/binfmt-registered
-    if [ "$1" = on ]; then
-        [ -e /proc/sys/fs/binfmt_misc/register ] ||
-            mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc
-        [ -e "$entry" ] && return 0
-        touch "$marker"
-        printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' \
-            > /proc/sys/fs/binfmt_misc/register
-    elif [ -e "$marker" ]; then
-        [ -e "$entry" ] && echo -1 > "$entry"
-        rm -f "$marker"
-    fi
+mounts_below() {                    # $1 = folder; what is mounted below it, one a line
+    awk -v below="$1/" 'index($2, below) == 1 { print $2 }' /proc/self/mounts
 }
 
-# After an image step that was stopped: no binfmt entry or chroot mount of this script's is left.
-cleanup() {
-    local rootfs
-    i386_binfmt off
-    for rootfs in "$cache"/*/rootfs; do [ -d "$rootfs" ] && chroot_mounts off "$rootfs"; done
-    return 0
+# Removes a folder of the cache, never through a mount: what is still mounted below it (left by a
+# chroot step of an older version of this script) is unmounted first, and a mount that will not
+# go stops the removal.
+remove_tree() {                     # $1 = folder
+    local folder mount
+    [ -e "$1" ] || return 0
+    folder=$(realpath "$1")
+    for mount in $(mounts_below "$folder" | sort -r); do umount "$mount" 2>/dev/null || true; done
+    mount=$(mounts_below "$folder" | head -1)
+    [ -z "$mount" ] || fail "refusing to remove $folder: $mount is still mounted below it"
+    rm -rf --one-file-system "$folder"
 }
 
-chroot_mounts() {                   # $1 = on or off, $2 = root folder
-    local folder
-    if [ "$1" = on ]; then
-        mount -t proc proc "$2/proc"
-        mount -t sysfs sysfs "$2/sys"
-        mount --bind /dev "$2/dev"
-        mount -t devpts devpts "$2/dev/pts"
-    else
-        for folder in dev/pts dev sys proc; do umount -l "$2/$folder" 2>/dev/null || true; done
-    fi
+chroot_mounts() {                   # $1 = root folder; private to the chroot step's namespace
+    mount -t proc proc "$1/proc"
+    mount -t sysfs sysfs "$1/sys"
+    mount --bind /dev "$1/dev"
+    mount -t devpts devpts "$1/dev/pts"
 }
 
-# Debian with its own kernel, a small initramfs that finds the root on virtio, the test
-# packages (i386 Wine, fonts, the compilers), and the guest's init.
+# Debian with its own kernel, a small initramfs that finds the root on virtio, the guest's init,
+# and the test packages (i386 Wine, fonts, the compilers) fetched, to be installed in the guest.
+# Runs as a process of its own, so that set -e stops it at the first step that fails, inside
+# the namespace that image makes for it.
 make_root() {                       # $1 = root folder
-    local rootfs=$1
+    local rootfs=$1 packages
+    packages=$(tools/setup.sh list)
     debootstrap --variant=minbase --arch=amd64 \
-        --include=ca-certificates,procps,kmod,udev,initramfs-tools,zstd bookworm "$rootfs" "$mirror"
-    cp /etc/apt/sources.list.d/debian.sources "$rootfs/etc/apt/sources.list.d/" 2>/dev/null ||
-        cp /etc/apt/sources.list "$rootfs/etc/apt/"
+        --include=ca-certificates,procps,kmod,udev,initramfs-tools,zstd "$release" "$rootfs" "$mirror"
+    printf 'deb %s %s main\n' "$mirror" "$release" "$mirror" "$release-updates" \
+        http://deb.debian.org/debian-security "$release-security" > "$rootfs/etc/apt/sources.list"
     echo MODULES=list > "$rootfs/etc/initramfs-tools/conf.d/qimapi"
     printf '%s\n' virtio_pci virtio_blk ext4 9p 9pnet_virtio >> "$rootfs/etc/initramfs-tools/modules"
-    chroot_mounts on "$rootfs"
+    chroot_mounts "$rootfs"
     chroot "$rootfs" dpkg --add-architecture i386
     chroot "$rootfs" apt-get update -q
-    i386_binfmt on
-    chroot "$rootfs" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
-        linux-image-amd64 $(tools/setup.sh list) </dev/null
-    i386_binfmt off
-    chroot "$rootfs" apt-get clean
-    chroot_mounts off "$rootfs"
+    chroot "$rootfs" env DEBIAN_FRONTEND=noninteractive \
+        apt-get install -y -q --no-install-recommends linux-image-amd64 </dev/null
+    # shellcheck disable=SC2086  # one package a word
+    chroot "$rootfs" apt-get install -y -q --no-install-recommends --download-only $packages </dev/null
     install -m 755 tools/guest32-init.sh "$rootfs/sbin/qimapi-init"
 }
 
-image() {
-    local key dir start rootfs
-    key=$(image_key)
-    dir=$cache/$key
-    mkdir -p "$cache"
-    exec 9>"$cache/lock"          # one image step at a time on this machine, from any checkout
-    flock 9
-    if [ -f "$dir/ready" ]; then
-        say "image $dir is ready"
-        return 0
-    fi
-    tools/setup.sh guest
-    if [ ! -f "$dir/root.made" ]; then
-        say "making the image in $dir (once per machine)"
-        start=$SECONDS
-        rm -rf "$dir"
-        mkdir -p "$dir"
-        rootfs=$dir/rootfs
-        trap 'cleanup' EXIT
-        make_root "$rootfs" > "$dir/make.log" 2>&1 ||
-            { tail -30 "$dir/make.log"; fail "image: making the root failed (see $dir/make.log)"; }
-        cp "$rootfs"/boot/vmlinuz-* "$dir/vmlinuz"
-        cp "$rootfs"/boot/initrd.img-* "$dir/initrd.img"
-        truncate -s 8G "$dir/root.img"
-        mkfs.ext4 -q -F -L guest32 -d "$rootfs" "$dir/root.img" || fail "image: mkfs.ext4 failed"
-        rm -rf "$rootfs"
-        trap - EXIT
-        touch "$dir/root.made"
-        say "image took $((SECONDS - start)) s"
-    fi
-    # A fresh 32-bit prefix kept in the image: each run copies it instead of making its own.
-    start=$SECONDS
-    GUEST32_WRITABLE=1 boot 1800 "tools/guest32.sh prefix-in-guest" ||
-        fail "prefix: the guest could not make the Wine prefix"
-    say "prefix template took $((SECONDS - start)) s"
-    touch "$dir/ready"
+# In the guest, once, on the image itself: the fetched packages, then a fresh win32 prefix at
+# /var/lib/qimapi/prefix that each run copies instead of making its own.
+finish_in_guest() {
+    local packages
+    packages=$(tools/setup.sh list)
+    echo "== packages"
+    # shellcheck disable=SC2086  # one package a word
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends --no-download $packages
+    apt-get clean
+    prefix_in_guest
 }
 
-# In the guest, while the image is made: a fresh win32 prefix at /var/lib/qimapi/prefix.
 prefix_in_guest() {
     export WINEPREFIX=/var/lib/qimapi/prefix
     rm -rf "$WINEPREFIX"
@@ -135,6 +117,53 @@ prefix_in_guest() {
     echo "== prefix template"
     wine_prefix_create
     [ -f "$WINEPREFIX/user.reg" ] || fail "prefix: wineboot made no prefix"
+}
+
+image() {
+    local key dir start chroot_step
+    key=$(image_key)
+    dir=$cache/$key
+    mkdir -p "$cache"
+    exec 9>"$cache/lock"          # one image step at a time on this machine, from any checkout
+    flock 9
+    if [ -f "$dir/ready" ]; then
+        say "image $dir is ready"
+        return 0
+    fi
+    # Stopped, the step ends its chroot step, whose namespace takes the chroot's mounts with it;
+    # the half-made root is removed by the next step.
+    chroot_step=""
+    # (unshare ignores TERM while it waits; KILL reaches the namespace through --kill-child)
+    trap 'say "image: stopped"; [ -z "$chroot_step" ] || kill -KILL "$chroot_step" 2>/dev/null; exit 130' INT TERM HUP
+    if [ ! -f "$dir/root.made" ]; then
+        say "making the image in $dir (once per machine)"
+        start=$SECONDS
+        remove_tree "$dir"
+        mkdir -p "$dir"
+        # Waited for in the background, so that a stop is handled at once.
+        unshare --mount --propagation private --pid --kill-child \
+            bash "$self" make-root "$dir/rootfs" > "$dir/make.log" 2>&1 &
+        chroot_step=$!
+        wait "$chroot_step" ||
+            { tail -30 "$dir/make.log"; fail "image: making the root failed (see $dir/make.log)"; }
+        chroot_step=""
+        cp "$dir"/rootfs/boot/vmlinuz-* "$dir/vmlinuz"
+        cp "$dir"/rootfs/boot/initrd.img-* "$dir/initrd.img"
+        truncate -s 8G "$dir/root.img"
+        mkfs.ext4 -q -F -L guest32 -d "$dir/rootfs" "$dir/root.img" || fail "image: mkfs.ext4 failed"
+        remove_tree "$dir/rootfs"
+        touch "$dir/root.made"
+        say "root took $((SECONDS - start)) s"
+    fi
+    start=$SECONDS
+    # This boot writes to the image: one that fails leaves it half-made, to be made anew.
+    if ! (GUEST32_WRITABLE=1 boot 2700 "tools/guest32.sh finish-in-guest"); then
+        rm -f "$dir/root.made"
+        fail "image: the guest could not install its packages or make the Wine prefix"
+    fi
+    say "packages and prefix template in the guest took $((SECONDS - start)) s"
+    touch "$dir/ready"
+    trap - INT TERM HUP
 }
 
 # The guest's console, streamed to this output while it runs; stops with the guest.
@@ -178,7 +207,7 @@ JOB
     qemu=$!
     # The guest always goes down and the share with it, whatever happens here.
     trap "kill $qemu 2>/dev/null; wait $qemu 2>/dev/null" EXIT
-    trap "exit 130" INT TERM
+    trap "exit 130" INT TERM HUP
     for _ in $(seq 50); do [ -e "$work/console.log" ] && break; sleep 0.1; done
     stream_console "$work/console.log" "$qemu" &
     while kill -0 "$qemu" 2>/dev/null; do
@@ -208,10 +237,15 @@ JOB
     return "$status"
 }
 
-case "${1:-}" in
-    image) image ;;
-    cleanup) cleanup ;;
-    run) boot "$2" "$3" ;;
-    prefix-in-guest) prefix_in_guest ;;
-    *) echo "usage: tools/guest32.sh image | run LIMIT COMMAND" >&2; exit 2 ;;
-esac
+main() {
+    case "${1:-}" in
+        image) image ;;
+        run) boot "$2" "$3" ;;
+        make-root) make_root "$2" ;;
+        finish-in-guest) finish_in_guest ;;
+        *) echo "usage: tools/guest32.sh image | run LIMIT COMMAND" >&2; exit 2 ;;
+    esac
+}
+
+# Sourced, it only defines its functions (the tests of the image step replace the slow ones).
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then main "$@"; exit; fi

@@ -18,12 +18,12 @@ test_packages=(cmake make git googletest g++-mingw-w64-i686 binutils-mingw-w64-i
                fontconfig fonts-dejavu-core fonts-dejavu-extra    # font families the tests look for
                cmark-gfm tidy)                    # the manual's renderer, and its page's validator
 packages=("${test_packages[@]}"
-          clang libclang-rt-14-dev)                                # tools/fuzz.sh: libFuzzer, sanitizers
+          clang libclang-rt-14-dev                                 # tools/fuzz.sh: libFuzzer, sanitizers
+          e2fsprogs procps)                     # the tests of the guest's image step (tests/tools)
 case "${1:-}" in
     list) printf '%s\n' "${test_packages[@]}"; exit 0 ;;
-    # debootstrap makes the guest's root, qemu-user-static runs its i386 package scripts while
-    # it is made, qemu-system-x86 runs it.
-    guest) packages+=(debootstrap qemu-system-x86 qemu-user-static e2fsprogs) ;;
+    # debootstrap makes the guest's root, qemu-system-x86 runs it.
+    guest) packages+=(debootstrap qemu-system-x86 e2fsprogs) ;;
     # netpbm turns captures into PNG files; fonts-wine draws the symbols of caption buttons;
     # chromium takes the pictures of the manual.
     screenshots) packages+=(netpbm fonts-wine chromium) ;;
