@@ -86,6 +86,8 @@ TEST_P(HostileSweep, ReturnsWithWellFormedResultsAndRestoredState)
     sweep::SweepWindows windows;
     qimapi_test::TestWindow probeWindow("QIMAPI sweep probe");
     qimapi_test::ProbeRecorder probe(probeWindow.hwnd());
+    qimapi_test::HookSpy hooks(Dll());
+    ASSERT_TRUE(hooks.ok());
     sweep::BoxClicker boxes;
     sweep::CallBound bound(qimapi_test::Limit(kCallBoundMs));
     SetErrorMode(0);
@@ -136,7 +138,7 @@ TEST_P(HostileSweep, ReturnsWithWellFormedResultsAndRestoredState)
         }
         if (IsLauncher(descriptor.name)) sweep::EndStartedPrograms();
         qimapi_test::Pump();   // the messages a call posted, WM_CLOSE among them
-        EXPECT_EQ(sweep::BrokenHostState(&probe), "");
+        EXPECT_EQ(sweep::BrokenHostState(&probe, hooks), "");
         if (HasFailure()) break;   // one broken call tells enough; the rest would repeat it
     }
     EXPECT_GT(calls, 0);

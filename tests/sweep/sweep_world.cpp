@@ -211,7 +211,17 @@ int EndStartedPrograms()
     return static_cast<int>(children.size());
 }
 
-std::string BrokenHostState(qimapi_test::ProbeRecorder *probe)
+static bool HoldsAHook(const qimapi_test::HookSpy &hooks)
+{
+    for (const qimapi_test::HookInstall &install : hooks.installs) {
+        bool removed = false;
+        for (HHOOK removal : hooks.removals) removed = removed || removal == install.hook;
+        if (install.hook && !removed) return true;
+    }
+    return false;
+}
+
+std::string BrokenHostState(qimapi_test::ProbeRecorder *probe, const qimapi_test::HookSpy &hooks)
 {
     std::string broken;
     UINT mode = SetErrorMode(0);
@@ -220,7 +230,8 @@ std::string BrokenHostState(qimapi_test::ProbeRecorder *probe)
         CloseClipboard();
     else
         broken += "clipboard left open; ";
-    qimapi_test::Neutralised blocked = probe->Probe();
+    qimapi_test::Neutralised blocked;
+    if (HoldsAHook(hooks)) blocked = probe->Probe();
     if (!blocked.empty()) broken += "input still blocked (" + *blocked.begin() + "...); ";
     RECT clip;
     GetClipCursor(&clip);
@@ -318,16 +329,28 @@ UserStateGuard::UserStateGuard()
     }
 }
 
+// Only what changed is put back: a setting put back is announced to every window of the desktop
+// (SPIF_SENDCHANGE), and the clipboard's text is handed to X, which under emulation costs seconds.
 UserStateGuard::~UserStateGuard()
 {
     const UINT toProfile = SPIF_UPDATEINIFILE | SPIF_SENDCHANGE;
-    SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, screenSaverActive_, nullptr, toProfile);
-    SystemParametersInfoA(SPI_SETSCREENSAVETIMEOUT, screenSaverTimeout_, nullptr, toProfile);
-    SetWindowTextA(GetDesktopWindow(), desktopTitle_.c_str());
-    SetWindowLongA(GetDesktopWindow(), GWL_STYLE, desktopStyle_);
+    BOOL screenSaverActive = FALSE;
+    UINT screenSaverTimeout = 0;
+    SystemParametersInfoA(SPI_GETSCREENSAVEACTIVE, 0, &screenSaverActive, 0);
+    SystemParametersInfoA(SPI_GETSCREENSAVETIMEOUT, 0, &screenSaverTimeout, 0);
+    if (screenSaverActive != screenSaverActive_)
+        SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, screenSaverActive_, nullptr, toProfile);
+    if (screenSaverTimeout != screenSaverTimeout_)
+        SystemParametersInfoA(SPI_SETSCREENSAVETIMEOUT, screenSaverTimeout_, nullptr, toProfile);
+    char title[1024] = "";
+    GetWindowTextA(GetDesktopWindow(), title, sizeof title);
+    if (desktopTitle_ != title) SetWindowTextA(GetDesktopWindow(), desktopTitle_.c_str());
+    if (GetWindowLongA(GetDesktopWindow(), GWL_STYLE) != desktopStyle_)
+        SetWindowLongA(GetDesktopWindow(), GWL_STYLE, desktopStyle_);
+    const bool hasClipboardText = IsClipboardFormatAvailable(CF_TEXT);
     if (hadClipboardText_) {
-        qimapi_test::PutText(clipboardText_);
-    } else if (OpenClipboard(0)) {
+        if (!hasClipboardText || qimapi_test::ClipboardText() != clipboardText_) qimapi_test::PutText(clipboardText_);
+    } else if (hasClipboardText && OpenClipboard(0)) {
         EmptyClipboard();
         CloseClipboard();
     }
