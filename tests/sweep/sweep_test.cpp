@@ -82,6 +82,7 @@ TEST_P(HostileSweep, ReturnsWithWellFormedResultsAndRestoredState)
         ASSERT_TRUE(undoFunction) << "QIMAPI.dll does not describe " << undo->undo;
     }
 
+    sweep::JoinSweepJob();
     sweep::UserStateGuard userState;
     sweep::SweepWindows windows;
     qimapi_test::TestWindow probeWindow("QIMAPI sweep probe");

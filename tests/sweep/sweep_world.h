@@ -99,6 +99,8 @@ private:
 };
 
 // Ends every program that this process started and that still runs; how many there were.
+// JoinSweepJob, before the first program is started, lets it tell quickly when there is none.
+void JoinSweepJob();
 int EndStartedPrograms();
 
 // What the design promises to leave as it was after any call: the error mode 0, the clipboard
