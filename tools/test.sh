@@ -53,9 +53,8 @@ if [ -n "$guest" ]; then
     route=$job
 fi
 
-run_job tools/build.sh > build/tests-folder
+QIMAPI_BUILT_MARK=${guest:+build/guest32/built} run_job tools/build.sh > build/tests-folder
 tests=$(cat build/tests-folder)
-[ -z "$guest" ] || touch build/guest32/built
 status=0
 run_job tools/suite.sh "$tests" "$@" || status=1
 if [ $# -eq 0 ]; then
