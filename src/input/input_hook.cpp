@@ -13,12 +13,14 @@ static int KeysBlocked;
 
 // What this copy is in its process: not yet known, a guest that runs another process's hook
 // procedure, or the copy of a host whose scripts block input or confine the cursor through it.
+// Set by the host's thread and by whichever thread runs the hook procedure: each change is one
+// atomic step, so that a guest's first hook call never overwrites a host's request.
 enum CopyRole { kRoleNotKnown, kHookGuest, kHostCopy };
-static CopyRole Role;
+static volatile LONG Role;
 
 void NoteHostRequest()
 {
-    Role = kHostCopy;
+    InterlockedExchange(&Role, kHostCopy);
 }
 
 bool IsOnlyAHookGuest()
@@ -52,16 +54,25 @@ static void Neutralise(MSG *msg)
     msg->wParam = 0;
 }
 
+// A message for no window, or for a window of this process. A hook on all threads runs here also
+// for the programs of the other bitness, which cannot load this library (64-bit programs for
+// this 32-bit build): their messages pass through this procedure, in the host's process.
+static bool IsForThisProcess(HWND window)
+{
+    DWORD process = 0;
+    return !window || (GetWindowThreadProcessId(window, &process) && process == GetCurrentProcessId());
+}
+
 // Every window of the hooked thread is affected, whether its loop peeks at the message or
 // removes it. The MSG's window, lParam, time and point stay as they were.
 static LRESULT CALLBACK InputHookProc(int code, WPARAM removal, LPARAM lParam)
 {
     // Without a hook of its own, this copy runs the hook of a copy in another process.
-    if (!HookHandle && Role == kRoleNotKnown) Role = kHookGuest;
+    if (!HookHandle) InterlockedCompareExchange(&Role, kHookGuest, kRoleNotKnown);
     if (code >= 0) {
         MSG *msg = reinterpret_cast<MSG *>(lParam);
-        if (MouseBlocked && IsMouseClick(msg->message)) Neutralise(msg);
-        if (KeysBlocked && IsKeyPress(msg->message)) Neutralise(msg);
+        bool blocked = (MouseBlocked && IsMouseClick(msg->message)) || (KeysBlocked && IsKeyPress(msg->message));
+        if (blocked && IsForThisProcess(msg->hwnd)) Neutralise(msg);
     }
     return CallNextHookEx(HookHandle, code, LOWORD(removal), lParam);
 }

@@ -10,9 +10,11 @@ const size_t kBrowserCommandLineSize = 257;
 
 // The browser's command as its registration stores it (a program path, possibly quoted, with any
 // options or a placeholder for the document), followed by url:
-// - a leading quote is dropped, and the first quote after it ends the program part, so the
-//   options after a quoted path and a quoted placeholder ("%1") both give way to the URL;
-// - one blank separates the URL from what remains;
+// - the first quote after a leading one ends the program part, so the options after a quoted
+//   path and a quoted placeholder ("%1") both give way to the URL;
+// - a quoted program path keeps its quotes;
+// - one blank separates the URL from what remains; the URL is one argument: quoted when it holds
+//   a blank or a tab, with each double quote in it written as %22;
 // - the whole line is cut at kBrowserCommandLineChars, the URL first.
 void BuildBrowserCommandLine(const char *browserCommand, const char *url,
                              char (&commandLine)[kBrowserCommandLineSize]);

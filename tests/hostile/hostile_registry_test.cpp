@@ -277,7 +277,9 @@ protected:
     // The command line of what the row's outcome starts; empty for nothing.
     std::string Expected(const OpenUrlRow &row) const
     {
-        const std::string browser = RecorderPath() + " " + kUrl;
+        // The browser's path as its command holds it: quoted, but where the row stores it bare.
+        const bool bare = row.reader == Reader::kBrowserCommand && storedText_.compare(0, 1, "\"") != 0;
+        const std::string browser = (bare ? RecorderPath() : QuotedRecorder()) + " " + kUrl;
         if (row.outcome == Outcome::kStartsNothing) return "";
         if (row.outcome == Outcome::kFallsBackToTheHtmBrowser || row.reader != Reader::kHttpHandler) return browser;
         std::string handler = storedText_;   // the shell puts the URL in place of %1

@@ -268,6 +268,39 @@ TEST_F(InputBlocking, TheHookProcedurePassesNegativeCodesOnUntouchedAndWParamAsI
     }
 }
 
+// A hook on all threads also runs here for the programs of the other bitness, which cannot load
+// the library (64-bit Windows): a click or key for another process's window passes unchanged; one
+// for this process's windows, or for no window, is neutralised.
+TEST_F(InputBlocking, TheHookProcedureLeavesTheMessagesOfOtherProcessesWindowsAlone)
+{
+    TestWindow active;
+    active.ShowActive();
+    HookSpy spy(Dll());
+    ASSERT_TRUE(spy.ok());
+    ASSERT_EQ(QIMAPI(DisableMouse)(), 1);
+    ASSERT_EQ(QIMAPI(DisableKeys)(), 1);
+    ASSERT_EQ(spy.installs.size(), 1u);
+    const HOOKPROC proc = spy.installs[0].proc;
+    const HWND otherProcess = GetDesktopWindow();   // the desktop's own process owns it
+    DWORD owner = 0;
+    GetWindowThreadProcessId(otherProcess, &owner);
+    ASSERT_NE(owner, GetCurrentProcessId());
+
+    const struct {
+        HWND window;
+        bool neutralised;
+    } cases[] = {{active.hwnd(), true}, {nullptr, true}, {otherProcess, false}};
+    for (const auto &c : cases) {
+        for (UINT message : {WM_LBUTTONDOWN, WM_KEYDOWN}) {
+            SCOPED_TRACE(testing::Message() << "window " << c.window << ", message " << message);
+            MSG msg = {c.window, message, 0x13, 0x1234, 77, {5, 6}};
+            proc(HC_ACTION, PM_REMOVE, reinterpret_cast<LPARAM>(&msg));
+            EXPECT_EQ(msg.message, c.neutralised ? WM_NULL : message);
+            EXPECT_EQ(msg.wParam, c.neutralised ? 0u : 0x13u);
+        }
+    }
+}
+
 TEST_F(InputBlocking, AMessageLeftInTheQueueByAPeekIsSeenNeutralisedThereToo)
 {
     TestWindow active;

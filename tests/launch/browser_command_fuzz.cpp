@@ -5,10 +5,13 @@
 
 static std::string Reference(std::string command, const std::string &url)
 {
-    if (!command.empty() && command[0] == '"') command.erase(0, 1);
+    const bool quoted = !command.empty() && command[0] == '"';
     command = fuzz::Cut(command, kBrowserCommandLineChars);
-    command = command.substr(0, command.find('"'));
-    return fuzz::Cut(command + " " + url, kBrowserCommandLineChars);
+    command = quoted ? command.substr(0, command.find('"', 1)) + "\"" : command.substr(0, command.find('"'));
+    std::string argument;
+    for (char c : url) argument += c == '"' ? std::string("%22") : std::string(1, c);
+    if (url.find_first_of(" \t") != std::string::npos) argument = "\"" + argument + "\"";
+    return fuzz::Cut(command + " " + argument, kBrowserCommandLineChars);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)

@@ -4,6 +4,8 @@
 #include "common/qimapi_test.h"
 #include "launch/launch_fixture.h"
 
+#include <shellapi.h>
+
 #include <string>
 #include <vector>
 
@@ -83,7 +85,7 @@ TEST_F(Browser, FallsBackToTheHtmlfileBrowserWhenTheHttpHandlerFailsOrIsEmpty)
 {
     SetClassesValue(".htm", "htmlfile");
     SetClassesValue(kHtmlFileCommand, QuotedRecorder() + " -nohome \"%1\"");
-    const std::string expected = RecorderPath() + " " + kUrl;   // the path unquoted, its options dropped
+    const std::string expected = QuotedRecorder() + " " + kUrl;   // the path as quoted, its options dropped
     for (const char *handler : {"\"C:\\no such browser.exe\" \"%1\"", ""}) {
         SCOPED_TRACE(handler);
         SetClassesValue(kHttpCommand, handler);
@@ -117,7 +119,7 @@ TEST_F(Browser, BuildsTheBrowserCommandLineFromEachFormOfCommand)
         std::string expected;
     } cases[] = {
         {path, path + " " + kUrl},
-        {"\"" + path + "\" -new-window -nohome", path + " " + kUrl},
+        {"\"" + path + "\" -new-window -nohome", "\"" + path + "\" " + kUrl},
         {path + " -new \"%1\"", path + " -new  " + kUrl},
         {path + " %1", path + " %1 " + kUrl},
     };
@@ -129,12 +131,56 @@ TEST_F(Browser, BuildsTheBrowserCommandLineFromEachFormOfCommand)
     }
 }
 
+// The arguments of a command line as a program's startup code splits them.
+std::vector<std::string> Arguments(const std::string &commandLine)
+{
+    std::vector<std::string> arguments;
+    int count = 0;
+    std::wstring wide(commandLine.begin(), commandLine.end());
+    LPWSTR *split = CommandLineToArgvW(wide.c_str(), &count);
+    for (int i = 0; split && i < count; ++i) arguments.emplace_back(split[i], split[i] + wcslen(split[i]));
+    LocalFree(split);
+    return arguments;
+}
+
+// A quoted program path with blanks reaches the system quoted: the browser starts, not a program
+// named by the path's first word ("Program.exe" stands beside "Program Files" here). The URL is
+// the browser's one argument, its blanks and quotes included.
+TEST_F(Browser, StartsTheQuotedBrowserWithTheUrlAsOneArgument)
+{
+    TempFile planted("Program.exe", "");
+    ASSERT_TRUE(CopyFileA(RecorderPath().c_str(), planted.path().c_str(), FALSE));
+    const std::string folder = planted.folder() + "\\Program Files";
+    const std::string browser = folder + "\\rec.exe";
+    struct Cleanup {
+        std::string folder;
+        ~Cleanup() { qimapi_test::RemovePath(folder); }
+    } cleanup{folder};
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileA(RecorderPath().c_str(), browser.c_str(), FALSE));
+    SetClassesValue(".htm", "htmlfile");
+    SetClassesValue(kHtmlFileCommand, "\"" + browser + "\" \"%1\"");
+    const struct {
+        std::string url;
+        std::string argument;
+    } cases[] = {
+        {kUrl, kUrl},
+        {"http://example.com/a b?q=\"x\" -y", "http://example.com/a b?q=%22x%22 -y"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.url);
+        Record record = OpenOne(c.url, "Normal");
+        EXPECT_EQ(lstrcmpiA(record.program.c_str(), browser.c_str()), 0) << record.program << " ran";
+        EXPECT_EQ(Arguments(record.commandLine), (std::vector<std::string>{browser, c.argument}));
+    }
+}
+
 TEST_F(Browser, CutsALongUrlOnlyWhereItBuildsTheCommandLine)
 {
     SetClassesValue(".htm", "htmlfile");
     SetClassesValue(kHtmlFileCommand, QuotedRecorder() + " \"%1\"");
     const std::string longUrl = std::string(kUrl) + "&c=" + std::string(400, 'x');
-    EXPECT_EQ(OpenOne(longUrl, "Normal").commandLine, (RecorderPath() + " " + longUrl).substr(0, 255));
+    EXPECT_EQ(OpenOne(longUrl, "Normal").commandLine, (QuotedRecorder() + " " + longUrl).substr(0, 255));
 }
 
 // Wine's ShellExecuteA overruns a buffer of its own on URLs of about 1,000 characters.
@@ -149,7 +195,7 @@ TEST_F(Browser, SendsAUrlTooLongForTheShellToTheHtmBrowserCut)
         << "a URL of 899 characters goes to the http handler whole";
     for (size_t length : {900, 1048576}) {
         const std::string url = head + std::string(length - head.size(), 'x');
-        EXPECT_EQ(OpenOne(url, "Normal").commandLine, (RecorderPath() + " " + url).substr(0, 255));
+        EXPECT_EQ(OpenOne(url, "Normal").commandLine, (QuotedRecorder() + " " + url).substr(0, 255));
     }
 }
 
@@ -159,7 +205,7 @@ TEST_F(Browser, TakesABrowserCommandOfUpTo254Characters)
 {
     SetClassesValue(".htm", "htmlfile");
     SetClassesValue(kHtmlFileCommand, CommandOfLength(QuotedRecorder(), " \"%1\"", 254));
-    EXPECT_EQ(OpenOne(kUrl, "Normal").commandLine, RecorderPath() + " " + kUrl);
+    EXPECT_EQ(OpenOne(kUrl, "Normal").commandLine, QuotedRecorder() + " " + kUrl);
     SetClassesValue(kHtmlFileCommand, CommandOfLength(QuotedRecorder(), " \"%1\"", 255));
     OpenNone(kUrl);
 }
@@ -173,7 +219,7 @@ TEST_F(Browser, EachRegistryReadEndsWhereItsBytesEnd)
     SetClassesValue(kHttpCommand, CommandOfLength("\"C:\\no such browser.exe\"", " \"%1\"", 200));
     SetClassesData(".htm", REG_BINARY, "htmlfile");
     SetClassesValue(kHtmlFileCommand, QuotedRecorder() + " \"%1\"");
-    EXPECT_EQ(OpenOne(kUrl, "Normal").commandLine, RecorderPath() + " " + kUrl);
+    EXPECT_EQ(OpenOne(kUrl, "Normal").commandLine, QuotedRecorder() + " " + kUrl);
 
     // A browser command without bytes names no browser, and the class name read before it is no
     // program either, though one of that name stands in the current folder.

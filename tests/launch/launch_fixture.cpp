@@ -91,6 +91,7 @@ std::vector<Record> Recordings::Read() const
         record.start = strtoull(Field(&line).c_str(), nullptr, 10);
         record.end = strtoull(Field(&line).c_str(), nullptr, 10);
         record.folder = Field(&line);
+        record.program = Field(&line);
         record.commandLine = line;
         records.push_back(record);
     }

@@ -26,6 +26,7 @@ struct Record {
     ULONGLONG start = 0;
     ULONGLONG end = 0;
     std::string folder;
+    std::string program;   // the file that ran
     std::string commandLine;
 };
 

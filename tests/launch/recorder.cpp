@@ -1,6 +1,7 @@
 // A program for the launch tests to start. It records how it was started, as one line appended
 // to the file that %QIMAPI_RECORD_FILE% names, and ends by itself:
-//   show <tab> startup flags <tab> priority class <tab> start <tab> end <tab> folder <tab> command line
+//   show <tab> startup flags <tab> priority class <tab> start <tab> end <tab> folder <tab> program <tab>
+//   command line
 // The show state is -1 unless the startup flags carry STARTF_USESHOWWINDOW; start and end are the
 // system time in milliseconds. "--sleep=N" in the command line makes it run N ms (at most 10 s)
 // before it records, "--exit=N" ends it with the exit code N.
@@ -41,10 +42,12 @@ int main()
     GetStartupInfoA(&startup);
     char folder[MAX_PATH] = "";
     GetCurrentDirectoryA(sizeof folder, folder);
+    char program[MAX_PATH] = "";   // which file ran: copies of the recorder stand under other names
+    GetModuleFileNameA(nullptr, program, sizeof program);
     int show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : -1;
     std::string line = std::to_string(show) + "\t" + std::to_string(startup.dwFlags) + "\t" +
                        std::to_string(GetPriorityClass(GetCurrentProcess())) + "\t" + std::to_string(start) + "\t" +
-                       std::to_string(NowMs()) + "\t" + folder + "\t" + commandLine + "\n";
+                       std::to_string(NowMs()) + "\t" + folder + "\t" + program + "\t" + commandLine + "\n";
 
     // Appended in one write, so that records of programs that end together stay whole.
     HANDLE file = CreateFileA(recordFile, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
