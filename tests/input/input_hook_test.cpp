@@ -228,16 +228,26 @@ LRESULT WINAPI RecordNextHook(HHOOK hook, int code, WPARAM wParam, LPARAM lParam
     return kNextAnswer;
 }
 
-TEST_F(InputBlocking, TheHookProcedurePassesNegativeCodesOnUntouchedAndWParamAsItsLowWord)
+// Both kinds blocked through the hook on this thread, whose procedure the tests call directly.
+class HookProcedure : public InputBlocking {
+protected:
+    void SetUp() override
+    {
+        active_.ShowActive();
+        ASSERT_TRUE(spy_.ok());
+        ASSERT_EQ(QIMAPI(DisableMouse)(), 1);
+        ASSERT_EQ(QIMAPI(DisableKeys)(), 1);
+        ASSERT_EQ(spy_.installs.size(), 1u);
+        proc_ = spy_.installs[0].proc;
+    }
+
+    TestWindow active_;
+    HookSpy spy_{Dll()};
+    HOOKPROC proc_ = nullptr;
+};
+
+TEST_F(HookProcedure, PassesNegativeCodesOnUntouchedAndWParamAsItsLowWord)
 {
-    TestWindow active;
-    active.ShowActive();
-    HookSpy spy(Dll());
-    ASSERT_TRUE(spy.ok());
-    ASSERT_EQ(QIMAPI(DisableMouse)(), 1);
-    ASSERT_EQ(QIMAPI(DisableKeys)(), 1);
-    ASSERT_EQ(spy.installs.size(), 1u);
-    const HOOKPROC proc = spy.installs[0].proc;
     ImportPatch next(Dll(), "user32.dll", "CallNextHookEx", (void *)RecordNextHook);
     ASSERT_TRUE(next.ok());
 
@@ -249,17 +259,17 @@ TEST_F(InputBlocking, TheHookProcedurePassesNegativeCodesOnUntouchedAndWParamAsI
     for (const Case &c : cases) {
         for (UINT message : {WM_RBUTTONUP, WM_SYSKEYDOWN}) {
             SCOPED_TRACE(testing::Message() << "code " << c.code << ", message " << message);
-            MSG msg = {active.hwnd(), message, 0x13, 0x1234, 77, {5, 6}};
+            MSG msg = {active_.hwnd(), message, 0x13, 0x1234, 77, {5, 6}};
             nextHookCalls.clear();
-            EXPECT_EQ(proc(c.code, c.wParam, reinterpret_cast<LPARAM>(&msg)), kNextAnswer);
+            EXPECT_EQ(proc_(c.code, c.wParam, reinterpret_cast<LPARAM>(&msg)), kNextAnswer);
             ASSERT_EQ(nextHookCalls.size(), 1u);
-            EXPECT_EQ(nextHookCalls[0].hook, spy.installs[0].hook);
+            EXPECT_EQ(nextHookCalls[0].hook, spy_.installs[0].hook);
             EXPECT_EQ(nextHookCalls[0].code, c.code);
             EXPECT_EQ(nextHookCalls[0].wParam, LOWORD(c.wParam));
             EXPECT_EQ(nextHookCalls[0].lParam, reinterpret_cast<LPARAM>(&msg));
             EXPECT_EQ(msg.message, c.neutralises ? WM_NULL : message);
             EXPECT_EQ(msg.wParam, c.neutralises ? 0u : 0x13u);
-            EXPECT_EQ(msg.hwnd, active.hwnd());
+            EXPECT_EQ(msg.hwnd, active_.hwnd());
             EXPECT_EQ(msg.lParam, 0x1234);
             EXPECT_EQ(msg.time, 77u);
             EXPECT_EQ(msg.pt.x, 5);
@@ -271,16 +281,8 @@ TEST_F(InputBlocking, TheHookProcedurePassesNegativeCodesOnUntouchedAndWParamAsI
 // A hook on all threads also runs here for the programs of the other bitness, which cannot load
 // the library (64-bit Windows): a click or key for another process's window passes unchanged; one
 // for this process's windows, or for no window, is neutralised.
-TEST_F(InputBlocking, TheHookProcedureLeavesTheMessagesOfOtherProcessesWindowsAlone)
+TEST_F(HookProcedure, LeavesTheMessagesOfOtherProcessesWindowsAlone)
 {
-    TestWindow active;
-    active.ShowActive();
-    HookSpy spy(Dll());
-    ASSERT_TRUE(spy.ok());
-    ASSERT_EQ(QIMAPI(DisableMouse)(), 1);
-    ASSERT_EQ(QIMAPI(DisableKeys)(), 1);
-    ASSERT_EQ(spy.installs.size(), 1u);
-    const HOOKPROC proc = spy.installs[0].proc;
     const HWND otherProcess = GetDesktopWindow();   // the desktop's own process owns it
     DWORD owner = 0;
     GetWindowThreadProcessId(otherProcess, &owner);
@@ -289,12 +291,12 @@ TEST_F(InputBlocking, TheHookProcedureLeavesTheMessagesOfOtherProcessesWindowsAl
     const struct {
         HWND window;
         bool neutralised;
-    } cases[] = {{active.hwnd(), true}, {nullptr, true}, {otherProcess, false}};
+    } cases[] = {{active_.hwnd(), true}, {nullptr, true}, {otherProcess, false}};
     for (const auto &c : cases) {
         for (UINT message : {WM_LBUTTONDOWN, WM_KEYDOWN}) {
             SCOPED_TRACE(testing::Message() << "window " << c.window << ", message " << message);
             MSG msg = {c.window, message, 0x13, 0x1234, 77, {5, 6}};
-            proc(HC_ACTION, PM_REMOVE, reinterpret_cast<LPARAM>(&msg));
+            proc_(HC_ACTION, PM_REMOVE, reinterpret_cast<LPARAM>(&msg));
             EXPECT_EQ(msg.message, c.neutralised ? WM_NULL : message);
             EXPECT_EQ(msg.wParam, c.neutralised ? 0u : 0x13u);
         }
