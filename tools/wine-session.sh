@@ -8,7 +8,7 @@
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"   # no Mono or Gecko installers
 
-# Whether this machine's kernel runs i386 programs itself: a program of nine instructions' bytes
+# Whether this machine's kernel runs i386 programs itself: a 93-byte program of three instructions
 # that waits, and what the kernel says it runs. A binfmt_misc entry (qemu-user) may run it too,
 # but then the kernel runs the entry's interpreter, and 32-bit Wine through that takes minutes to
 # start a program.
@@ -28,8 +28,8 @@ i386_runs_natively() {
         [ "$exe" = "$(readlink -f "$BASH")" ] || break
         sleep 0.01
     done
-    kill -9 "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
+    kill -9 "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
     rm -f "$probe"
     if [ "$exe" != "$probe" ] && [ -n "$exe" ] && [ "$exe" != "$(readlink -f "$BASH")" ]; then
         echo "wine-session: i386 programs run through $exe here (a binfmt_misc entry), not natively" >&2
